@@ -1,0 +1,148 @@
+#include "answer_box.h"
+
+#include "core/kana_convert.h"
+#include "core/romaji.h"
+
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QTextCharFormat>
+
+namespace kb {
+
+AnswerBox::AnswerBox(QWidget* parent) : QLineEdit(parent) {
+    setAttribute(Qt::WA_InputMethodEnabled);
+    setInputMethodHints(Qt::ImhPreferLowercase | Qt::ImhNoAutoUppercase);
+}
+
+void AnswerBox::setEntry(Entry entry) {
+    if (entry != entry_)
+        commitPending();
+    entry_ = entry;
+    setToolTip(entry_ == Entry::Hiragana ? QStringLiteral("ひらがな入力（半角/全角キーで直接入力）")
+                                         : QStringLiteral("直接入力（半角/全角キーでひらがな入力）"));
+}
+
+void AnswerBox::setAnswer(const QString& text) {
+    setPending(QString());
+    setText(text);
+}
+
+void AnswerBox::setPending(const QString& pending) {
+    if (pending == pending_)
+        return;
+    pending_ = pending;
+    // Our own preedit text, handed straight to the line edit, not through the
+    // override that watches the system input method.
+    QList<QInputMethodEvent::Attribute> attributes;
+    if (!pending_.isEmpty()) {
+        QTextCharFormat underline;
+        underline.setFontUnderline(true);
+        attributes << QInputMethodEvent::Attribute(QInputMethodEvent::TextFormat, 0,
+                                                   static_cast<int>(pending_.size()), underline);
+        attributes << QInputMethodEvent::Attribute(QInputMethodEvent::Cursor, static_cast<int>(pending_.size()), 1);
+    }
+    QInputMethodEvent event(pending_, attributes);
+    QLineEdit::inputMethodEvent(&event);
+}
+
+void AnswerBox::commitPending() {
+    if (pending_.isEmpty())
+        return;
+    const QString letters = finishRomaji(pending_);
+    setPending(QString());
+    insert(letters);
+}
+
+void AnswerBox::convertAll(QString (*convert)(QStringView)) {
+    const QString whole = text() + pending_;
+    setPending(QString());
+    setText(convert(whole));
+}
+
+bool AnswerBox::composes(const QKeyEvent* event) const {
+    if (entry_ != Entry::Hiragana || systemComposing_)
+        return false;
+    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return false;
+    const QString t = event->text();
+    return t.size() == 1 && t[0].unicode() > 0x20 && t[0].unicode() < 0x7F;
+}
+
+void AnswerBox::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    const bool ctrlSpace = key == Qt::Key_Space && (event->modifiers() & Qt::ControlModifier);
+    if (key == Qt::Key_Zenkaku_Hankaku || key == Qt::Key_Zenkaku || key == Qt::Key_Hankaku || ctrlSpace) {
+        setEntry(entry_ == Entry::Hiragana ? Entry::Direct : Entry::Hiragana);
+        event->accept();
+        return;
+    }
+    if (composes(event)) {
+        const Composed c = composeRomaji(pending_, event->text()[0]);
+        setPending(QString());
+        if (!c.kana.isEmpty())
+            insert(c.kana);
+        setPending(c.pending);
+        event->accept();
+        return;
+    }
+    if (!pending_.isEmpty()) {
+        if (key == Qt::Key_Backspace) {
+            setPending(backspaceRomaji(pending_));
+            event->accept();
+            return;
+        }
+        if (key == Qt::Key_Escape) {
+            setPending(QString());
+            event->accept();
+            return;
+        }
+    }
+    switch (key) {
+    case Qt::Key_F6: convertAll(&toHiragana); return;
+    case Qt::Key_F7: convertAll(&toKatakana); return;
+    case Qt::Key_F8: convertAll(&toHalfWidthKatakana); return;
+    case Qt::Key_F9: convertAll(&toFullWidthLatin); return;
+    case Qt::Key_F10: convertAll(&toHalfWidthLatin); return;
+    default: break;
+    }
+    const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+    if (enter && systemComposing_) {
+        // This Enter only confirms the input method's conversion.
+        QLineEdit::keyPressEvent(event);
+        return;
+    }
+    // Any other key ends our composition first; Enter then judges the finished word.
+    commitPending();
+    if (enter && onKeyPress) {
+        std::int16_t keyAscii = 13;
+        onKeyPress(keyAscii);
+        if (keyAscii == 0) {
+            event->accept();
+            return;
+        }
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+void AnswerBox::inputMethodEvent(QInputMethodEvent* event) {
+    commitPending();
+    systemComposing_ = !event->preeditString().isEmpty();
+    QLineEdit::inputMethodEvent(event);
+}
+
+void AnswerBox::focusInEvent(QFocusEvent* event) {
+    setEntry(Entry::Hiragana);
+    QLineEdit::focusInEvent(event);
+}
+
+void AnswerBox::focusOutEvent(QFocusEvent* event) {
+    commitPending();
+    QLineEdit::focusOutEvent(event);
+}
+
+void AnswerBox::mousePressEvent(QMouseEvent* event) {
+    commitPending();
+    QLineEdit::mousePressEvent(event);
+}
+
+} // namespace kb

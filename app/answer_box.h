@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QLineEdit>
+
+#include <cstdint>
+#include <functional>
+
+namespace kb {
+
+// The answer box. Enter goes first to the key-press handler, which may consume
+// it by setting the key code to 0.
+//
+// It stands in for an input method's hiragana mode on desktops without one:
+// letters typed directly compose hiragana, with the letters not yet forming a
+// kana shown underlined after the cursor, as an input method shows them. Text
+// that a system input method commits goes in as it comes.
+class AnswerBox : public QLineEdit {
+    Q_OBJECT
+public:
+    enum class Entry { Hiragana, Direct };
+
+    explicit AnswerBox(QWidget* parent = nullptr);
+    std::function<void(std::int16_t& keyAscii)> onKeyPress;
+
+    Entry entry() const { return entry_; }
+    void setEntry(Entry entry);
+    // Letters typed that do not form a kana yet; not part of text().
+    const QString& pending() const { return pending_; }
+    // Sets the text and drops any letters still pending.
+    void setAnswer(const QString& text);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    bool composes(const QKeyEvent* event) const;
+    void setPending(const QString& pending);
+    // Ends composition: a pending n becomes ん, other letters stay as typed.
+    void commitPending();
+    void convertAll(QString (*convert)(QStringView));
+
+    Entry entry_ = Entry::Hiragana;
+    QString pending_;
+    bool systemComposing_ = false;
+};
+
+} // namespace kb

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "files/history_table.h"
+
+#include <QTableView>
+
+namespace kb {
+
+// The history table: a fixed header row and a fixed first column over a
+// HistoryModel, with the grid operations the window uses. Row 0 is the header
+// row, so data row r is model row r - 1; sizes are in twips.
+class HistoryGrid : public QTableView {
+public:
+    explicit HistoryGrid(QWidget* parent = nullptr);
+
+    HistoryModel& model() { return model_; }
+    const HistoryModel& model() const { return model_; }
+
+    int rows() const { return model_.rowCount() + 1; }
+    void setRows(int rows);
+    void setRow(int row) { row_ = row; }
+    void setCol(int col) { col_ = col; }
+    int row() const { return row_; }
+    int col() const { return col_; }
+    void setText(const QString& text);
+    QString text() const;
+    QString textAt(int row, int col) const;
+    void setTopRow(int row);
+    int topRow() const;
+    void setColWidth(int col, int twips);
+    void setHeaderAlignment(int col, Qt::Alignment alignment) { model_.setHeaderAlignment(col, alignment); }
+    void setDataAlignment(int col, Qt::Alignment alignment) { model_.setDataAlignment(col, alignment); }
+    void setFontSize(double points);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void updateRowHeight();
+
+    HistoryModel model_;
+    int row_ = 0;
+    int col_ = 0;
+    int pendingTopRow_ = 0;
+};
+
+} // namespace kb

@@ -1,0 +1,127 @@
+#pragma once
+
+#include "core/error.h"
+#include "drill/drill_state.h"
+#include "drill/question_generator.h"
+
+#include <QSet>
+#include <QTimer>
+#include <QWidget>
+
+#include <array>
+#include <functional>
+#include <optional>
+
+class QFrame;
+class QLabel;
+class QListWidget;
+class QToolButton;
+
+namespace kb {
+
+class AnswerBox;
+class Clock;
+class ClickFrame;
+class HelpViewer;
+class HistoryGrid;
+class MessageBoxes;
+class PickComboBox;
+class PictureToggle;
+class RandomSource;
+class Shape;
+
+// What the window needs from outside, assembled in main() or by a test.
+struct Collaborators {
+    Clock& clock;
+    RandomSource& random;
+    MessageBoxes& messages;
+    HelpViewer& help;
+};
+
+// frmMain: owns the drill state and the controls. Handlers are thin: they read
+// controls, call drill/ and files/, and write the results back.
+class MainWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit MainWindow(const Collaborators& collaborators, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Start-up. False when it failed: the error has been shown and the program
+    // should end with a non-zero status.
+    bool Form_Load();
+
+    // Handlers, public so tests can drive them directly.
+    void cmdStart_Click();
+    void tmrStart_Timer();
+    void tmrBp_Timer();
+    void txtKaitou_KeyPress(std::int16_t& KeyAscii);
+    void cmdHozon_Click();
+    void cmdClear_Click();
+    void cboJikan_Click();
+    void chkAs_Click();
+    void cmdHelp_Click();
+    void cmdEnd_Click();
+    void fraRireki_Click();
+
+    const DrillState& state() const { return state_; }
+
+    // Controls, named as the game's design names them.
+    QLabel* Image1 = nullptr;
+    QToolButton* cmdStart = nullptr;
+    QToolButton* cmdHozon = nullptr;
+    QToolButton* cmdClear = nullptr;
+    QToolButton* cmdHelp = nullptr;
+    QToolButton* cmdEnd = nullptr;
+    std::array<Shape*, 2> Line1{};
+    QFrame* Frame1 = nullptr;
+    std::array<QLabel*, 4> imgStart{}; // 1..3
+    std::array<QLabel*, 2> Label1{}; // 1 only
+    PickComboBox* cboJikan = nullptr;
+    PictureToggle* chkAs = nullptr;
+    std::array<QFrame*, 2> Frame2{};
+    Shape* shpJikanK = nullptr;
+    Shape* shpJikanB = nullptr;
+    std::array<QLabel*, 7> Label2{};
+    QLabel* lblMondai = nullptr;
+    PickComboBox* cboSet = nullptr;
+    ClickFrame* fraRireki = nullptr;
+    AnswerBox* txtKaitou = nullptr;
+    HistoryGrid* msgRireki = nullptr;
+    QListWidget* lstRireki = nullptr;
+    QLabel* lblOk = nullptr;
+    QLabel* lblNg = nullptr;
+    QLabel* lblMoji_T = nullptr;
+    QLabel* lblRitu = nullptr;
+    QLabel* lblByou = nullptr;
+    std::array<QLabel*, 4> lblTen{};
+    QTimer tmrStart;
+    QTimer tmrBp;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildLayout();
+    void wireEvents();
+    void SetupHistoryGrid();
+    void loadHistory();
+    void NextQuestion();
+    void saveHistory();
+    void writeSettings();
+    void setShapeWidth(Shape* shape, int twips);
+    void showError(const Error& error);
+    // Runs a handler body; an error is reported and the program goes on.
+    void guarded(const std::function<void()>& body);
+
+    Clock& clock_;
+    RandomSource& random_;
+    MessageBoxes& messages_;
+    HelpViewer& help_;
+    DrillState state_;
+    QuestionGenerator questions_;
+    QSet<QString> appendedExclusions_; // questions this run has added to the file
+    bool loaded_ = false;
+    std::optional<Error> startupError_;
+};
+
+} // namespace kb

@@ -1,0 +1,16 @@
+#include "assets.h"
+
+#include <QtGlobal>
+
+// Q_INIT_RESOURCE declares a function, which only works outside any namespace.
+static void initAssetsResource() {
+    Q_INIT_RESOURCE(assets);
+}
+
+namespace kb {
+
+void initAssets() {
+    initAssetsResource();
+}
+
+} // namespace kb

@@ -1,0 +1,9 @@
+#pragma once
+
+namespace kb {
+
+// Registers the pictures under ":/assets/". The resources live in a static
+// library, so nothing registers them until this is called once from main().
+void initAssets();
+
+} // namespace kb

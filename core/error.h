@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+#include <stdexcept>
+
+namespace kb {
+
+// The one error type of the program. Lower layers throw it; only app/ shows it.
+class Error : public std::exception {
+public:
+    enum class Kind {
+        FileNotFound,   // a file opened for reading does not exist
+        CannotRead,     // exists but cannot be opened or read (a directory, say)
+        CannotWrite,    // cannot be created, emptied, opened for writing or written
+        EndOfFile,      // a read found no byte left inside a record
+        Overflow,       // an int16 value left -32768..32767
+        IndexOutOfRange,// a table received more entries than it holds
+        DivisionByZero,
+        InvalidValue,   // a value the program cannot take (a round length of 0, say)
+    };
+
+    Error(Kind kind, QString subject, QString detail = {});
+
+    Kind kind() const { return kind_; }
+    // The file or value concerned, such as "設定.txt".
+    const QString& subject() const { return subject_; }
+    const QString& detail() const { return detail_; }
+
+    // A Japanese sentence naming the error and the file, for the player.
+    QString message() const;
+    const char* what() const noexcept override { return "kotobaru error"; }
+
+private:
+    Kind kind_;
+    QString subject_;
+    QString detail_;
+};
+
+} // namespace kb

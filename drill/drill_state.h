@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace kb {
+
+constexpr int kKanaCapacity = 100;
+constexpr int kExclusionCapacity = 5000;
+
+// The counters of the current round, kept apart so that judging can form the
+// new values on a copy and store them all at once, or not at all.
+struct RoundCounters {
+    std::int16_t okCount = 0;
+    std::int16_t ngCount = 0;
+    std::int16_t typedChars = 0;
+    std::int16_t score = 0;
+    std::array<std::int16_t, 4> matchCounts{}; // [3] is reset but never counted
+};
+
+// Everything the window keeps between events.
+struct DrillState : RoundCounters {
+    QString helpFilePath;
+    bool countdownActive = false;
+    bool roundRunning = false;
+    std::int16_t countdownStep = 0;
+    std::int32_t clockSeconds = 0;
+    std::int32_t roundEndTime = 0;
+    std::int16_t remainingSeconds = 0;
+    std::int16_t barFullWidth = 0;
+    std::int16_t timeLimitSeconds = 0;
+    std::int16_t autoSave = 0;
+    // Entries are numbered from 1; index 0 stays empty.
+    std::vector<QString> kanaTable = std::vector<QString>(kKanaCapacity + 1);
+    std::int16_t kanaCount = 0;
+    QString currentQuestion;
+    std::vector<QString> excludedWords = std::vector<QString>(kExclusionCapacity + 1);
+    std::int16_t excludedCount = 0;
+};
+
+} // namespace kb

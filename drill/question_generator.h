@@ -1,0 +1,48 @@
+#pragma once
+
+#include "drill_state.h"
+#include "random_source.h"
+
+#include <QSet>
+#include <QString>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace kb {
+
+inline const QString kOneEntrySet = QStringLiteral("１文字");
+
+// floor(kanaCount * r + 1) in double precision: 1..kanaCount, and 1 when the list is empty.
+std::int16_t drawIndex(RandomSource& random, double timeOfDay, std::int16_t kanaCount);
+
+// Draws questions as the game does, redrawing from the start on every
+// exclusion hit. Which questions are excluded is worked out once per table, so
+// a draw costs no string work, and a list that excludes every question is
+// noticed at once instead of spinning.
+class QuestionGenerator {
+public:
+    // Called once the tables are loaded; they never change afterwards.
+    void prepare(const DrillState& state);
+
+    struct Environment {
+        RandomSource& random;
+        std::function<double()> timeOfDay;
+        std::function<QString()> setText; // read at every draw
+    };
+    // The next question, or nothing when every question of the mode is excluded.
+    std::optional<QString> next(const DrillState& state, const Environment& env) const;
+
+    bool excluded(const QString& question) const { return excludedSet_.contains(question); }
+
+private:
+    int slots_ = 1;                     // indexes 1..slots_ can be drawn
+    std::vector<bool> oneExcluded_;     // by a
+    std::vector<bool> twoExcluded_;     // by a * (slots_ + 1) + b
+    bool oneAllExcluded_ = false;
+    bool twoAllExcluded_ = false;
+    QSet<QString> excludedSet_;
+};
+
+} // namespace kb

@@ -1,0 +1,168 @@
+#include "history_table.h"
+
+#include "sequential_file.h"
+
+namespace kb {
+namespace {
+
+constexpr QChar kSeparator = QChar(0x1F);
+
+} // namespace
+
+std::array<QString, 10> HistoryRecord::cells() const {
+    return {date, time, set, QString::number(okCount), QString::number(ngCount), QString::number(typedChars),
+            QString::number(score), rate, speed, length};
+}
+
+HistoryModel::HistoryModel(QObject* parent) : QAbstractTableModel(parent) {
+    headerAlign_.fill(Qt::AlignLeft | Qt::AlignVCenter);
+    dataAlign_.fill(Qt::AlignLeft | Qt::AlignVCenter);
+}
+
+int HistoryModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+}
+
+int HistoryModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kColumns; }
+
+QString HistoryModel::cell(int row, int column) const {
+    if (row < 0 || row >= rowCount() || column < 0 || column >= kColumns)
+        return {};
+    const QString& joined = rows_[static_cast<size_t>(row)];
+    qsizetype start = 0;
+    for (int c = 0; c < column; ++c) {
+        start = joined.indexOf(kSeparator, start);
+        if (start < 0)
+            return {};
+        ++start;
+    }
+    qsizetype end = joined.indexOf(kSeparator, start);
+    if (end < 0)
+        end = joined.size();
+    return joined.mid(start, end - start);
+}
+
+QVariant HistoryModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid())
+        return {};
+    if (role == Qt::DisplayRole)
+        return cell(index.row(), index.column());
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(dataAlign_[static_cast<size_t>(index.column())]);
+    return {};
+}
+
+QVariant HistoryModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation == Qt::Vertical || section < 0 || section >= kColumns)
+        return {};
+    if (role == Qt::DisplayRole)
+        return headers_[static_cast<size_t>(section)];
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(headerAlign_[static_cast<size_t>(section)]);
+    return {};
+}
+
+QString HistoryModel::joinRow(const std::array<QString, kColumns>& cells) {
+    qsizetype size = kColumns;
+    for (const QString& c : cells)
+        size += c.size();
+    QString joined;
+    joined.reserve(size);
+    for (int c = 0; c < kColumns; ++c) {
+        if (c > 0)
+            joined += kSeparator;
+        joined += cells[static_cast<size_t>(c)];
+    }
+    return joined;
+}
+
+void HistoryModel::setCell(int row, int column, const QString& text) {
+    if (row < 0 || row >= rowCount() || column < 0 || column >= kColumns)
+        return;
+    std::array<QString, kColumns> cells;
+    for (int c = 0; c < kColumns; ++c)
+        cells[static_cast<size_t>(c)] = c == column ? text : cell(row, c);
+    rows_[static_cast<size_t>(row)] = joinRow(cells);
+    const QModelIndex i = index(row, column);
+    Q_EMIT dataChanged(i, i);
+}
+
+void HistoryModel::setDataRowCount(int rows) {
+    rows = std::max(0, rows);
+    const int now = rowCount();
+    if (rows > now) {
+        beginInsertRows({}, now, rows - 1);
+        rows_.resize(static_cast<size_t>(rows), QString(kColumns - 1, kSeparator));
+        endInsertRows();
+    } else if (rows < now) {
+        beginRemoveRows({}, rows, now - 1);
+        rows_.resize(static_cast<size_t>(rows));
+        endRemoveRows();
+    }
+}
+
+void HistoryModel::appendRow(const std::array<QString, kColumns>& cells) {
+    const int row = rowCount();
+    beginInsertRows({}, row, row);
+    rows_.push_back(joinRow(cells));
+    endInsertRows();
+}
+
+void HistoryModel::resetRows(std::vector<QString> joinedRows) {
+    beginResetModel();
+    rows_ = std::move(joinedRows);
+    endResetModel();
+}
+
+void HistoryModel::setHeaderText(int column, const QString& text) {
+    headers_[static_cast<size_t>(column)] = text;
+    Q_EMIT headerDataChanged(Qt::Horizontal, column, column);
+}
+
+void HistoryModel::setHeaderAlignment(int column, Qt::Alignment alignment) {
+    headerAlign_[static_cast<size_t>(column)] = alignment;
+    Q_EMIT headerDataChanged(Qt::Horizontal, column, column);
+}
+
+void HistoryModel::setDataAlignment(int column, Qt::Alignment alignment) {
+    dataAlign_[static_cast<size_t>(column)] = alignment;
+    if (rowCount() > 0)
+        Q_EMIT dataChanged(index(0, column), index(rowCount() - 1, column), {Qt::TextAlignmentRole});
+}
+
+std::vector<QString> loadHistoryRows(const QString& name) {
+    SequentialFile file;
+    file.openRead(name);
+    std::vector<QString> rows;
+    std::int32_t n = 1;
+    std::array<QString, HistoryModel::kColumns> cells;
+    while (!file.atEnd()) {
+        cells[0] = QString::number(n);
+        for (int c = 1; c <= 3; ++c)
+            cells[static_cast<size_t>(c)] = file.readString();
+        for (int c = 4; c <= 7; ++c)
+            cells[static_cast<size_t>(c)] = QString::number(file.readInt16());
+        for (int c = 8; c <= 10; ++c)
+            cells[static_cast<size_t>(c)] = file.readString();
+        rows.push_back(HistoryModel::joinRow(cells));
+        ++n;
+    }
+    file.close();
+    return rows;
+}
+
+void appendHistory(const QString& name, const HistoryRecord& record) {
+    SequentialFile file;
+    file.openAppend(name);
+    file.writeRecord({record.date, record.time, record.set, record.okCount, record.ngCount, record.typedChars,
+                      record.score, record.rate, record.speed, record.length});
+    file.close();
+}
+
+void clearHistory(const QString& name) {
+    SequentialFile file;
+    file.openRewrite(name);
+    file.close();
+}
+
+} // namespace kb

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "core/error.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+#include <variant>
+#include <vector>
+
+namespace kb {
+
+// The one way the program's text files are opened, written and read.
+// Files are code page 932 with CR LF line ends; delimiters are found by
+// scanning bytes, which is safe because no trail byte of the code page is a
+// comma, a double quote, a blank, CR or LF.
+//
+// Writes are collected and reach the disk in one piece at close(): a failed
+// append leaves the file as it was, and a rewrite replaces the file only once
+// the new content is complete.
+class SequentialFile {
+public:
+    using Item = std::variant<QString, std::int16_t>;
+
+    SequentialFile() = default;
+    ~SequentialFile() = default; // a file not closed is discarded unwritten
+    SequentialFile(const SequentialFile&) = delete;
+    SequentialFile& operator=(const SequentialFile&) = delete;
+
+    void openRead(const QString& name);
+    void openRewrite(const QString& name);
+    void openAppend(const QString& name);
+
+    // Items separated by commas, strings between double quotes, then CR LF.
+    void writeRecord(const std::vector<Item>& items);
+    // The text without quotes, then CR LF.
+    void printLine(QStringView text);
+
+    QString readString();
+    // Decimal text with an optional sign; text that is no number reads as 0, and
+    // a fraction is rounded to the nearest integer, halves away from zero.
+    std::int16_t readInt16();
+    bool atEnd() const { return mode_ != Mode::Read || pos_ >= data_.size(); }
+
+    void close();
+    const QString& name() const { return name_; }
+
+    // Quoting that reads back as the same single item: a bare text stays bare
+    // unless a comma, quote, line end or surrounding blank would split or change it.
+    static bool needsQuotes(QStringView text);
+
+private:
+    enum class Mode { Closed, Read, Rewrite, Append };
+
+    // Bytes of the next item, the quotes removed and the delimiter consumed.
+    QByteArrayView nextItem();
+    void requireWrite() const;
+
+    Mode mode_ = Mode::Closed;
+    QString name_;
+    QByteArray data_; // read: the whole file; write: what close() will write
+    qsizetype pos_ = 0;
+};
+
+} // namespace kb

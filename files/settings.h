@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstdint>
+
+namespace kb {
+
+struct Settings {
+    std::int16_t timeLimitSeconds = 0;
+    std::int16_t autoSave = 0;
+};
+
+// Reads "設定.txt". A round length below 1 or an auto-save value outside 0..2
+// is an invalid-value error: the first would divide by zero later in play.
+Settings loadSettings();
+// Rewrites "設定.txt" with both values; the old file stays whole if this fails.
+void saveSettings(const Settings& settings);
+
+} // namespace kb

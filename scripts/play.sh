@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds KOTOBARU and starts it in play/, seeded from data/ without ever
+# overwriting a file already there.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/setup.sh"
+cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$root/build" --target kotobaru
+mkdir -p "$root/build/defaults"
+cp "$root"/data/* "$root/build/defaults/"
+[ -f "$root/build/KbHelp.chm" ] && cp "$root/build/KbHelp.chm" "$root/build/defaults/"
+KOTOBARU_DATA_DIR="$root/play" KOTOBARU_DEFAULTS="$root/build/defaults" \
+    KOTOBARU_PROGRAM="$root/build/app/kotobaru" exec sh "$root/scripts/kotobaru.in"

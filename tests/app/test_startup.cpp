@@ -1,0 +1,149 @@
+#include "support/window_fixture.h"
+
+#include "app/answer_box.h"
+#include "app/controls.h"
+#include "app/history_grid.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QTest>
+
+#include <unistd.h>
+
+using namespace kb;
+using namespace kb::test;
+
+class TestStartup : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void brokenFilesStopStartupNamingTheFile_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("content"); // "<missing>" or "<dir>" for those cases
+        QTest::addColumn<QString>("says");
+        QTest::newRow("settings missing") << kSettingsFile << QByteArray("<missing>") << "見つかりません";
+        QTest::newRow("kana missing") << kKanaFile << QByteArray("<missing>") << "見つかりません";
+        QTest::newRow("exclusions missing") << kExclusionFile << QByteArray("<missing>") << "見つかりません";
+        QTest::newRow("history missing") << kHistoryFile << QByteArray("<missing>") << "見つかりません";
+        QTest::newRow("history is a directory") << kHistoryFile << QByteArray("<dir>") << "読み込めません";
+        QTest::newRow("settings short") << kSettingsFile << QByteArray("60\r\n") << "途中で終わって";
+        QTest::newRow("settings empty") << kSettingsFile << QByteArray("") << "途中で終わって";
+        QTest::newRow("round length not a number") << kSettingsFile << QByteArray("abc,1\r\n") << "使えない値";
+        QTest::newRow("auto-save out of range") << kSettingsFile << QByteArray("60,5\r\n") << "使えない値";
+        QTest::newRow("101 kana") << kKanaFile << QByteArray(101 * 2, 'a').replace("aa", "a\n") << "多すぎ";
+        QTest::newRow("5001 exclusions") << kExclusionFile << QByteArray(5001 * 2, 'a').replace("aa", "a\n")
+                                         << "多すぎ";
+        QTest::newRow("history record incomplete") << kHistoryFile << QByteArray("\"a\",\"b\",\"c\",1,2\r\n")
+                                                   << "途中で終わって";
+        QTest::newRow("history number out of range")
+            << kHistoryFile << QByteArray("\"a\",\"b\",\"c\",1,2,3,40000,\"x\",\"y\",\"z\"\r\n") << "範囲";
+    }
+    void brokenFilesStopStartupNamingTheFile() {
+        QFETCH(QString, file);
+        QFETCH(QByteArray, content);
+        QFETCH(QString, says);
+        WindowFixture f;
+        QFile::remove(file);
+        if (content == "<dir>")
+            QDir().mkdir(file);
+        else if (content != "<missing>")
+            writeBytes(file, content);
+        MainWindow& w = f.make();
+        QVERIFY(!w.Form_Load());
+        QCOMPARE(f.messages.shown.size(), 1);
+        const ShownMessage& m = f.messages.shown[0];
+        QCOMPARE(m.title, QStringLiteral("コトバル"));
+        QVERIFY2(m.text.contains(file), qPrintable(m.text));
+        QVERIFY2(m.text.contains(says), qPrintable(m.text));
+        QCOMPARE(m.icon, MessageBoxes::Icon::Critical);
+    }
+
+    void listsAtTheirLimitsLoad() {
+        WindowFixture f(QString(100, QLatin1Char('a')).replace(QLatin1String("a"), QLatin1String("か\r\n")));
+        writeBytes(kExclusionFile, QByteArray(5000 * 2, 'a').replace("aa", "a\n"));
+        MainWindow& w = f.load();
+        QCOMPARE(int(w.state().kanaCount), 100);
+        QCOMPARE(int(w.state().excludedCount), 5000);
+    }
+
+    void historyOf32767RecordsStillStarts() {
+        // The program's own saves can reach this count; it must never lock the player out.
+        QByteArray history;
+        const QByteArray record = "\"2009/06/21\",\"21:07:45\",\"" + encodeCp932(u"１") + "\",1,0,2,1,\"100.0%\",\"0.03/" +
+                                  encodeCp932(u"秒") + "\",\"60" + encodeCp932(u"秒") + "\"\r\n";
+        for (int i = 0; i < 32767; ++i)
+            history += record;
+        WindowFixture f(QStringLiteral("あ\r\n"), "60,1\r\n", {}, history);
+        MainWindow& w = f.load();
+        QCOMPARE(w.msgRireki->rows(), 32768);
+        QCOMPARE(w.msgRireki->textAt(32767, 0), QStringLiteral("32767"));
+        QCOMPARE(w.msgRireki->textAt(32767, 10), QStringLiteral("60秒"));
+    }
+
+    void startupState() {
+        WindowFixture f(QStringLiteral("あ\r\nい\r\n"), "75,2\r\n");
+        MainWindow& w = f.load();
+        QVERIFY(w.isVisible());
+        QCOMPARE(w.windowTitle(), QStringLiteral("コトバル"));
+        QCOMPARE(int(w.state().timeLimitSeconds), 75);
+        QCOMPARE(int(w.state().autoSave), 2);
+        QCOMPARE(w.chkAs->value(), 2);
+        QCOMPARE(int(w.state().barFullWidth), 8745);
+        QCOMPARE(w.state().helpFilePath, QStringLiteral("KbHelp.chm"));
+        QCOMPARE(int(w.state().kanaCount), 2);
+        QCOMPARE(w.state().kanaTable[2], QStringLiteral("い"));
+        QVERIFY(w.state().currentQuestion.isEmpty());
+        // The placeholders are emptied; the selections filled.
+        for (QLabel* l : {w.lblMondai, w.lblOk, w.lblNg, w.lblMoji_T, w.lblByou, w.lblRitu, w.lblTen[0], w.lblTen[1],
+                          w.lblTen[2], w.lblTen[3]})
+            QVERIFY2(l->text().isEmpty(), qPrintable(l->text()));
+        QVERIFY(w.txtKaitou->text().isEmpty());
+        QCOMPARE(w.cboJikan->count(), 18);
+        QCOMPARE(w.cboJikan->itemText(0), QStringLiteral("10"));
+        QCOMPARE(w.cboJikan->itemText(17), QStringLiteral("180"));
+        QCOMPARE(w.cboJikan->currentText(), QStringLiteral("75"));
+        QCOMPARE(w.cboSet->count(), 2);
+        QCOMPARE(w.cboSet->itemText(1), QStringLiteral("２文字"));
+        QCOMPARE(w.cboSet->currentText(), QStringLiteral("１文字"));
+        QCOMPARE(w.msgRireki->rows(), 1);
+        QCOMPARE(w.msgRireki->textAt(0, 4), QStringLiteral("ＯＫ"));
+        QVERIFY(f.messages.shown.isEmpty());
+        // The switch left its initial off state, so its handler wrote the values just read.
+        QCOMPARE(readBytes(kSettingsFile), QByteArray("75,2\r\n"));
+    }
+
+    void settingsAreNotRewrittenWhenTheSwitchStaysOff() {
+        WindowFixture f(QStringLiteral("あ\r\n"), "60,0");
+        f.load();
+        QCOMPARE(readBytes(kSettingsFile), QByteArray("60,0")); // untouched, not even a line end added
+    }
+
+    void autoSaveOnRewritesTheSameValues() {
+        WindowFixture f(QStringLiteral("あ\r\n"), "  60 , 1 ");
+        f.load();
+        QCOMPARE(readBytes(kSettingsFile), QByteArray("60,1\r\n"));
+    }
+
+    void historyScrollsToItsLastRow_data() {
+        QTest::addColumn<int>("records");
+        QTest::addColumn<bool>("scrolled");
+        QTest::newRow("6 records") << 6 << false;
+        QTest::newRow("7 records") << 7 << true;
+        QTest::newRow("40 records") << 40 << true;
+    }
+    void historyScrollsToItsLastRow() {
+        QFETCH(int, records);
+        QFETCH(bool, scrolled);
+        QByteArray history;
+        for (int i = 0; i < records; ++i)
+            history += "\"2009/06/21\",\"21:07:45\",\"1\",1,0,2,1,\"100.0%\",\"0.03\",\"60\"\r\n";
+        WindowFixture f(QStringLiteral("あ\r\n"), "60,1\r\n", {}, history);
+        MainWindow& w = f.load();
+        QCOMPARE(w.msgRireki->rows(), records + 1);
+        QCOMPARE(w.msgRireki->topRow() > 1, scrolled && records > 6);
+        if (scrolled) // the last row is in view
+            QVERIFY(w.msgRireki->rowViewportPosition(records - 1) < w.msgRireki->viewport()->height());
+    }
+};
+
+QTEST_MAIN(TestStartup)
+#include "test_startup.moc"

@@ -1,0 +1,230 @@
+#include "core/error.h"
+#include "drill/answer_judge.h"
+#include "drill/question_generator.h"
+#include "drill/round_control.h"
+
+#include <QTest>
+
+#include <map>
+
+using namespace kb;
+
+Q_DECLARE_METATYPE(Verdict)
+
+namespace {
+
+DrillState stateWith(const QStringList& kana, const QStringList& excluded = {}) {
+    DrillState s;
+    for (const QString& k : kana)
+        s.kanaTable[size_t(++s.kanaCount)] = k;
+    for (const QString& e : excluded)
+        s.excludedWords[size_t(++s.excludedCount)] = e;
+    return s;
+}
+
+QStringList numbered(int n) {
+    QStringList list;
+    for (int i = 1; i <= n; ++i)
+        list << QString::number(i) + QLatin1Char('.');
+    return list;
+}
+
+} // namespace
+
+class TestDrill : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void verdicts_data() {
+        QTest::addColumn<QString>("question");
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<Verdict>("verdict");
+        QTest::newRow("exact") << "あ" << "あ" << Verdict::Exact;
+        QTest::newRow("head") << "あ" << "あさ" << Verdict::Head;
+        QTest::newRow("tail") << "あ" << "いあ" << Verdict::Tail;
+        QTest::newRow("inside") << "あ" << "かあさ" << Verdict::Inside;
+        QTest::newRow("head and tail is head") << "あ" << "あいあ" << Verdict::Head;
+        QTest::newRow("question twice is head") << "あい" << "あいあい" << Verdict::Head;
+        QTest::newRow("tail and inside is tail") << "あ" << "かあいあ" << Verdict::Tail;
+        QTest::newRow("order of two kana matters") << "あい" << "いあ" << Verdict::Rejected;
+        QTest::newRow("katakana differs") << "あ" << "ア" << Verdict::Rejected;
+        QTest::newRow("half width differs") << "ア" << "ｱ" << Verdict::Rejected;
+        QTest::newRow("case differs") << "a" << "A" << Verdict::Rejected;
+        QTest::newRow("empty question is found at the head") << "" << "いぬ" << Verdict::Head;
+        QTest::newRow("longer question than word") << "あいう" << "あい" << Verdict::Rejected;
+    }
+    void verdicts() {
+        QFETCH(QString, question);
+        QFETCH(QString, word);
+        QFETCH(Verdict, verdict);
+        QCOMPARE(judge(question, word), verdict);
+    }
+
+    void countersFollowTheVerdict() {
+        RoundCounters c;
+        c = countedAfter(c, Verdict::Head, 2);
+        c = countedAfter(c, Verdict::Tail, 2);
+        c = countedAfter(c, Verdict::Inside, 3);
+        c = countedAfter(c, Verdict::Rejected, 1);
+        c = countedAfter(c, Verdict::Exact, 1);
+        QCOMPARE(int(c.score), 1 + 2 + 3 - 1);
+        QCOMPARE(int(c.okCount), 3);
+        QCOMPARE(int(c.ngCount), 1);
+        // Rejected words add no characters; exact ones do. Lengths are in 16-bit units.
+        QCOMPARE(int(c.typedChars), 2 + 2 + 3 + 1);
+        QCOMPARE(int(c.matchCounts[0]), 1);
+        QCOMPARE(int(c.matchCounts[1]), 1);
+        QCOMPARE(int(c.matchCounts[2]), 1);
+        QCOMPARE(int(c.matchCounts[3]), 0);
+        QCOMPARE(QStringLiteral("𠀋").size(), 2); // a surrogate pair counts twice
+    }
+
+    void overflowChangesNothing() {
+        RoundCounters c;
+        c.typedChars = 32000;
+        c.score = 5;
+        const RoundCounters before = c;
+        QVERIFY_THROWS_EXCEPTION(Error, c = countedAfter(c, Verdict::Head, 40000));
+        QVERIFY_THROWS_EXCEPTION(Error, c = countedAfter(c, Verdict::Exact, 768));
+        QCOMPARE(c.typedChars, before.typedChars);
+        QCOMPARE(c.score, before.score);
+        c.score = -32768;
+        QVERIFY_THROWS_EXCEPTION(Error, countedAfter(c, Verdict::Rejected, 1));
+    }
+
+    void oneEntryDrawsCoverTheListEvenly() {
+        RandomSource random(42);
+        std::map<int, int> seen;
+        const int n = 71, draws = 71000;
+        for (int i = 0; i < draws; ++i)
+            ++seen[drawIndex(random, 3600.25, n)]; // the same clock every time still varies
+        QCOMPARE(int(seen.size()), n);
+        QCOMPARE(seen.begin()->first, 1);
+        QCOMPARE(seen.rbegin()->first, n);
+        for (const auto& [index, count] : seen)
+            QVERIFY2(count > 800 && count < 1200, qPrintable(QString::number(index)));
+        QCOMPARE(int(drawIndex(random, 1.0, 0)), 1);
+    }
+
+    void twoEntryQuestionsKeepOneEntryWithinTheFirst46() {
+        const DrillState s = stateWith(numbered(100));
+        QuestionGenerator gen;
+        gen.prepare(s);
+        RandomSource random(7);
+        int drawsOfSet = 0;
+        const QuestionGenerator::Environment env{random, [] { return 10.0; }, [&] {
+                                                     ++drawsOfSet;
+                                                     return QStringLiteral("２文字");
+                                                 }};
+        bool secondAbove46 = false;
+        for (int i = 0; i < 5000; ++i) {
+            const QString q = *gen.next(s, env);
+            const QStringList parts = q.split(QLatin1Char('.'), Qt::SkipEmptyParts);
+            QCOMPARE(parts.size(), 2);
+            const int a = parts[0].toInt(), b = parts[1].toInt();
+            QVERIFY(a <= 46 || b <= 46);
+            secondAbove46 = secondAbove46 || b > 46;
+        }
+        QVERIFY(secondAbove46); // when a <= 46, b ranges over the whole list
+        QCOMPARE(drawsOfSet, 5000);
+    }
+
+    void exclusionHitRedrawsFromTheStart() {
+        // Only "2.1." is allowed; every other pair is excluded, so each hit must
+        // draw a fresh a and read the selector again.
+        QStringList excluded;
+        for (const QString& a : numbered(2))
+            for (const QString& b : numbered(2))
+                if (a + b != QStringLiteral("2.1."))
+                    excluded << a + b;
+        const DrillState s = stateWith(numbered(2), excluded);
+        QuestionGenerator gen;
+        gen.prepare(s);
+        RandomSource random(3);
+        int setReads = 0;
+        const QuestionGenerator::Environment env{random, [] { return 0.5; }, [&] {
+                                                     ++setReads;
+                                                     return QStringLiteral("２文字");
+                                                 }};
+        for (int i = 0; i < 50; ++i)
+            QCOMPARE(*gen.next(s, env), QStringLiteral("2.1."));
+        QVERIFY(setReads > 100); // about four draws per question
+    }
+
+    void exclusionIsExactAndWholeQuestion() {
+        const DrillState s = stateWith({QStringLiteral("あ"), QStringLiteral("い")},
+                                       {QStringLiteral("あ"), QStringLiteral("あい"), QStringLiteral("イ")});
+        QuestionGenerator gen;
+        gen.prepare(s);
+        RandomSource random(11);
+        QString mode = kOneEntrySet;
+        const QuestionGenerator::Environment env{random, [] { return 1.0; }, [&] { return mode; }};
+        QSet<QString> one, two;
+        for (int i = 0; i < 400; ++i)
+            one.insert(*gen.next(s, env));
+        mode = QString(); // any text but "１文字" asks for two entries
+        for (int i = 0; i < 400; ++i)
+            two.insert(*gen.next(s, env));
+        QCOMPARE(one, (QSet<QString>{QStringLiteral("い")}));
+        QCOMPARE(two, (QSet<QString>{QStringLiteral("ああ"), QStringLiteral("いあ"), QStringLiteral("いい")}));
+    }
+
+    void everyQuestionExcludedIsReportedNotLooped() {
+        const DrillState s = stateWith({QStringLiteral("あ")}, {QStringLiteral("あ")});
+        QuestionGenerator gen;
+        gen.prepare(s);
+        RandomSource random(1);
+        QString mode = kOneEntrySet;
+        const QuestionGenerator::Environment env{random, [] { return 1.0; }, [&] { return mode; }};
+        QVERIFY(!gen.next(s, env).has_value());
+        mode = QStringLiteral("２文字");
+        QCOMPARE(*gen.next(s, env), QStringLiteral("ああ"));
+        // An empty list gives the empty question, which an empty exclusion keeps out.
+        const DrillState empty = stateWith({}, {QString()});
+        gen.prepare(empty);
+        QVERIFY(!gen.next(empty, env).has_value());
+    }
+
+    void reseedingWithTheSameClockDoesNotRepeat() {
+        RandomSource a(5);
+        a.reseed(100.0);
+        const float first = a.next();
+        a.reseed(100.0);
+        QVERIFY(a.next() != first);
+        RandomSource b(5), c(5);
+        b.reseed(1.5);
+        c.reseed(1.5);
+        QCOMPARE(b.next(), c.next()); // seeded sources are repeatable in tests
+    }
+
+    void barWidths_data() {
+        QTest::addColumn<int>("remaining");
+        QTest::addColumn<int>("limit");
+        QTest::addColumn<int>("width");
+        QTest::newRow("full") << 60 << 60 << 8745;
+        QTest::newRow("59") << 59 << 60 << 8599;
+        QTest::newRow("30") << 30 << 60 << 4372;
+        QTest::newRow("1") << 1 << 60 << 145;
+        QTest::newRow("0") << 0 << 60 << 0;
+        QTest::newRow("late tick") << -1 << 60 << 0;
+        QTest::newRow("length shortened mid-round is wider") << 50 << 10 << 43725;
+    }
+    void barWidths() {
+        QFETCH(int, remaining);
+        QFETCH(int, limit);
+        QFETCH(int, width);
+        QCOMPARE(barWidth(std::int16_t(remaining), std::int16_t(limit), 8745), width);
+    }
+
+    void statistics() {
+        QCOMPARE(speedText(158, 60), QStringLiteral("2.63/秒"));
+        QCOMPARE(speedText(0, 60), QStringLiteral("0.00/秒"));
+        QCOMPARE(rateText(3, 1), QStringLiteral("75.0%"));
+        QCOMPARE(rateText(0, 0), QStringLiteral("0.0%"));
+        QCOMPARE(rateText(0, 4), QStringLiteral("0.0%"));
+        QCOMPARE(rateText(4, 0), QStringLiteral("100.0%"));
+        QVERIFY_THROWS_EXCEPTION(Error, speedText(5, 0));
+    }
+};
+
+QTEST_APPLESS_MAIN(TestDrill)
+#include "test_drill.moc"

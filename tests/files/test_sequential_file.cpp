@@ -1,0 +1,320 @@
+#include "support/fakes.h"
+
+#include "files/cp932.h"
+#include "files/data_files.h"
+#include "files/history_table.h"
+#include "files/sequential_file.h"
+#include "files/settings.h"
+
+#include <QTest>
+
+#include <unistd.h>
+
+using namespace kb;
+using namespace kb::test;
+
+Q_DECLARE_METATYPE(Error::Kind)
+
+namespace {
+
+QStringList readAllStrings(const QString& name) {
+    SequentialFile f;
+    f.openRead(name);
+    QStringList items;
+    while (!f.atEnd())
+        items << f.readString();
+    f.close();
+    return items;
+}
+
+Error::Kind errorOf(const std::function<void()>& body) {
+    try {
+        body();
+    } catch (const Error& e) {
+        return e.kind();
+    }
+    qFatal("no error was thrown");
+}
+
+} // namespace
+
+class TestSequentialFile : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void items_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("items");
+        const auto cp = [](const char16_t* s) { return encodeCp932(QString::fromUtf16(s)); };
+        QTest::newRow("one per line") << cp(u"あ\r\nい\r\n") << QStringList{"あ", "い"};
+        QTest::newRow("commas split a line") << cp(u"あ,い\r\n") << QStringList{"あ", "い"};
+        QTest::newRow("quotes are removed") << cp(u"\"あ\"\r\n") << QStringList{"あ"};
+        QTest::newRow("quoted comma stays") << cp(u"\"あ,い\",う\r\n") << QStringList{"あ,い", "う"};
+        QTest::newRow("after the closing quote up to the comma is skipped")
+            << cp(u"\"あ\"xyz,い\r\n") << QStringList{"あ", "い"};
+        QTest::newRow("last line without line end") << cp(u"あ\r\nい") << QStringList{"あ", "い"};
+        QTest::newRow("LF only") << cp(u"あ\nい\n") << QStringList{"あ", "い"};
+        QTest::newRow("CR only") << cp(u"あ\rい\r") << QStringList{"あ", "い"};
+        QTest::newRow("empty line in the middle") << cp(u"あ\r\n\r\nい\r\n") << QStringList{"あ", "", "い"};
+        QTest::newRow("two line ends at the end give an empty last item")
+            << cp(u"あ\r\n\r\n") << QStringList{"あ", ""};
+        QTest::newRow("empty between commas") << cp(u"あ,,い\r\n") << QStringList{"あ", "", "い"};
+        QTest::newRow("leading blanks skipped, trailing removed")
+            << cp(u"  あ \t\r\n い\r\n") << QStringList{"あ", "い"};
+        QTest::newRow("quoted blanks stay") << cp(u"\" あ \"\r\n") << QStringList{" あ "};
+        QTest::newRow("unclosed quote runs to the end") << cp(u"\"あい") << QStringList{"あい"};
+        // 0x5C (backslash) and 0x7C are trail bytes of ソ and ポ; they are no delimiters.
+        QTest::newRow("trail bytes that look like ASCII") << cp(u"ソ,ポ,表\r\n") << QStringList{"ソ", "ポ", "表"};
+        QTest::newRow("half-width katakana") << cp(u"ｶﾀｶﾅ\r\n") << QStringList{"ｶﾀｶﾅ"};
+        QTest::newRow("invalid bytes do not swallow the delimiter")
+            << QByteArray("\x81,\xFF\r\nA\r\n", 8) << QStringList{"\uFFFD", "\uFFFD", "A"};
+    }
+    void items() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, items);
+        WorkDir dir;
+        writeBytes(QStringLiteral("list.txt"), bytes);
+        QCOMPARE(readAllStrings(QStringLiteral("list.txt")), items);
+    }
+
+    void int16Items_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("value");
+        QTest::newRow("plain") << QByteArray("60") << 60;
+        QTest::newRow("negative") << QByteArray("-32768") << -32768;
+        QTest::newRow("largest") << QByteArray("32767") << 32767;
+        QTest::newRow("not a number") << QByteArray("abc") << 0;
+        QTest::newRow("empty") << QByteArray("") << 0;
+        QTest::newRow("leading digits") << QByteArray("12abc") << 12;
+        QTest::newRow("quoted") << QByteArray("\"45\"") << 45;
+        QTest::newRow("fraction below a half") << QByteArray("2.4") << 2;
+        QTest::newRow("half rounds away from zero") << QByteArray("2.5") << 3;
+        QTest::newRow("negative half") << QByteArray("-2.5") << -3;
+    }
+    void int16Items() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, value);
+        WorkDir dir;
+        writeBytes(QStringLiteral("n.txt"), bytes + "\r\n");
+        SequentialFile f;
+        f.openRead(QStringLiteral("n.txt"));
+        QCOMPARE(int(f.readInt16()), value);
+    }
+
+    void readErrors_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<Error::Kind>("kind");
+        QTest::newRow("above int16") << QByteArray("32768\r\n") << Error::Kind::Overflow;
+        QTest::newRow("below int16") << QByteArray("-32769\r\n") << Error::Kind::Overflow;
+        QTest::newRow("huge") << QByteArray("99999999999999999999999\r\n") << Error::Kind::Overflow;
+        QTest::newRow("rounds past the top") << QByteArray("32767.5\r\n") << Error::Kind::Overflow;
+        QTest::newRow("nothing left") << QByteArray("  ") << Error::Kind::EndOfFile;
+    }
+    void readErrors() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(Error::Kind, kind);
+        WorkDir dir;
+        writeBytes(QStringLiteral("n.txt"), bytes);
+        SequentialFile f;
+        f.openRead(QStringLiteral("n.txt"));
+        QCOMPARE(errorOf([&] { f.readInt16(); }), kind);
+    }
+
+    void openErrors() {
+        WorkDir dir;
+        SequentialFile f;
+        QCOMPARE(errorOf([&] { f.openRead(QStringLiteral("missing.txt")); }), Error::Kind::FileNotFound);
+        QDir().mkdir(QStringLiteral("adir"));
+        QCOMPARE(errorOf([&] { f.openRead(QStringLiteral("adir")); }), Error::Kind::CannotRead);
+        QCOMPARE(errorOf([&] { f.openAppend(QStringLiteral("adir")); }), Error::Kind::CannotWrite);
+        QCOMPARE(errorOf([&] { f.openRewrite(QStringLiteral("adir")); }), Error::Kind::CannotWrite);
+    }
+
+    void recordWriterAndLinePrinter() {
+        WorkDir dir;
+        SequentialFile f;
+        f.openRewrite(QStringLiteral("out.txt"));
+        f.writeRecord({QStringLiteral("2009/06/21"), std::int16_t(15), std::int16_t(-3), QStringLiteral("60秒")});
+        f.printLine(QStringLiteral("あ"));
+        f.close();
+        QCOMPARE(readBytes(QStringLiteral("out.txt")),
+                 QByteArray("\"2009/06/21\",15,-3,\"60") + encodeCp932(u"秒") + "\"\r\n" + encodeCp932(u"あ") + "\r\n");
+    }
+
+    void cp932RoundTrip() {
+        // Every double-byte character and every half-width katakana survives bytes -> text -> bytes.
+        QByteArray all;
+        for (int b = 0xA1; b <= 0xDF; ++b)
+            all += char(b);
+        // Rows ED and FA..FC repeat characters found elsewhere, so only their bytes round-trip one way.
+        for (int lead : {0x81, 0x82, 0x83, 0x84, 0x88, 0x98, 0x9F, 0xE0, 0xEA})
+            for (int trail = 0x40; trail <= 0xFC; ++trail) {
+                if (trail == 0x7F)
+                    continue;
+                const char pair[] = {char(lead), char(trail)};
+                const QString s = decodeCp932(pair, 2);
+                if (s.size() == 1 && s[0] != QChar(0xFFFD))
+                    all.append(pair, 2);
+            }
+        QCOMPARE(encodeCp932(decodeCp932(all)), all);
+        // The wave dash is 0x8160 whichever of its two Unicode faces is written.
+        QCOMPARE(encodeCp932(u"\u301C"), QByteArray("\x81\x60"));
+        QCOMPARE(encodeCp932(decodeCp932(QByteArray("\x81\x60"))), QByteArray("\x81\x60"));
+        QCOMPARE(decodeCp932(QByteArray("\xB6\xC0\xB6\xC5")), QStringLiteral("ｶﾀｶﾅ"));
+        // What the code page cannot hold is written as "?".
+        QCOMPARE(encodeCp932(u"a\u00E9b\U0001F600"), QByteArray("a?b?"));
+        QCOMPARE(roundTripCp932(u"é"), QStringLiteral("?"));
+    }
+
+    void lists() {
+        WorkDir dir;
+        QString hundred;
+        for (int i = 0; i < 100; ++i)
+            hundred += QStringLiteral("か\r\n");
+        writeCp932(QStringLiteral("l.txt"), hundred);
+        std::vector<QString> table(101);
+        QCOMPARE(loadList(QStringLiteral("l.txt"), table, 100), std::int16_t(100));
+        writeCp932(QStringLiteral("l.txt"), hundred + QStringLiteral("き"));
+        QCOMPARE(errorOf([&] { loadList(QStringLiteral("l.txt"), table, 100); }), Error::Kind::IndexOutOfRange);
+        writeBytes(QStringLiteral("l.txt"), {});
+        QCOMPARE(loadList(QStringLiteral("l.txt"), table, 100), std::int16_t(0));
+    }
+
+    void settings_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("seconds");
+        QTest::addColumn<int>("autoSave");
+        QTest::addColumn<int>("error"); // -1 for none
+        QTest::newRow("normal") << QByteArray("60,1\r\n") << 60 << 1 << -1;
+        QTest::newRow("third state") << QByteArray("60,2\r\n") << 60 << 2 << -1;
+        QTest::newRow("not in the list") << QByteArray("75,0\r\n") << 75 << 0 << -1;
+        QTest::newRow("one item per line, trailing junk ignored") << QByteArray("90\r\n0\r\nxx") << 90 << 0 << -1;
+        QTest::newRow("only one item") << QByteArray("60\r\n") << 0 << 0 << int(Error::Kind::EndOfFile);
+        QTest::newRow("round length not a number") << QByteArray("abc,1\r\n") << 0 << 0 << int(Error::Kind::InvalidValue);
+        QTest::newRow("negative round length") << QByteArray("-5,1\r\n") << 0 << 0 << int(Error::Kind::InvalidValue);
+        QTest::newRow("auto-save 3") << QByteArray("60,3\r\n") << 0 << 0 << int(Error::Kind::InvalidValue);
+        QTest::newRow("auto-save -1") << QByteArray("60,-1\r\n") << 0 << 0 << int(Error::Kind::InvalidValue);
+    }
+    void settings() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, seconds);
+        QFETCH(int, autoSave);
+        QFETCH(int, error);
+        WorkDir dir;
+        writeBytes(kSettingsFile, bytes);
+        if (error >= 0) {
+            try {
+                loadSettings();
+                QFAIL("accepted");
+            } catch (const Error& e) {
+                QCOMPARE(int(e.kind()), error);
+                QVERIFY(e.message().contains(kSettingsFile));
+            }
+            return;
+        }
+        const Settings s = loadSettings();
+        QCOMPARE(int(s.timeLimitSeconds), seconds);
+        QCOMPARE(int(s.autoSave), autoSave);
+    }
+
+    void settingsRewriteKeepsTheOldFileOnFailure() {
+        WorkDir dir;
+        saveSettings({90, 1});
+        QCOMPARE(readBytes(kSettingsFile), QByteArray("90,1\r\n"));
+        // A file that cannot be written partway: the write fails and is reported.
+        QFile::remove(kSettingsFile);
+        QVERIFY(::symlink("/dev/full", QFile::encodeName(kSettingsFile).constData()) == 0);
+        QCOMPARE(errorOf([] { saveSettings({60, 0}); }), Error::Kind::CannotWrite);
+        // A linked regular file stays linked and gets the new content.
+        QFile::remove(kSettingsFile);
+        writeBytes(QStringLiteral("real.txt"), "10,0\r\n");
+        QVERIFY(::symlink("real.txt", QFile::encodeName(kSettingsFile).constData()) == 0);
+        saveSettings({20, 1});
+        QVERIFY(QFileInfo(kSettingsFile).isSymLink());
+        QCOMPARE(readBytes(QStringLiteral("real.txt")), QByteArray("20,1\r\n"));
+        QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 2); // no temporary left
+    }
+
+    void historyRecordReadsBackTheSameValues() {
+        WorkDir dir;
+        const HistoryRecord r{QStringLiteral("2009/06/21"), QStringLiteral("21:07:45"), QStringLiteral("１"), 15, 3,
+                              40, -25, QStringLiteral("83.3%"), QStringLiteral("0.67/秒"), QStringLiteral("60秒")};
+        appendHistory(kHistoryFile, r);
+        appendHistory(kHistoryFile, r);
+        const std::vector<QString> rows = loadHistoryRows(kHistoryFile);
+        QCOMPARE(rows.size(), size_t(2));
+        HistoryModel model;
+        model.resetRows(rows);
+        QCOMPARE(model.cell(1, 0), QStringLiteral("2"));
+        const std::array<QString, 10> cells = r.cells();
+        for (int c = 1; c <= 10; ++c)
+            QCOMPARE(model.cell(1, c), cells[size_t(c - 1)]);
+        QCOMPARE(model.cell(0, 7), QStringLiteral("-25"));
+    }
+
+    void historyLoadErrors_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<Error::Kind>("kind");
+        QTest::newRow("record cut short") << QByteArray("\"a\",\"b\",\"c\",1,2,3\r\n") << Error::Kind::EndOfFile;
+        QTest::newRow("counter out of range")
+            << QByteArray("\"a\",\"b\",\"c\",1,2,99999,4,\"x\",\"y\",\"z\"\r\n") << Error::Kind::Overflow;
+    }
+    void historyLoadErrors() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(Error::Kind, kind);
+        WorkDir dir;
+        writeBytes(kHistoryFile, bytes);
+        QCOMPARE(errorOf([] { loadHistoryRows(kHistoryFile); }), kind);
+    }
+
+    void failedAppendLeavesTheFileAsItWas() {
+        WorkDir dir;
+        const QByteArray before = "\"x\"\r\n";
+        writeBytes(kHistoryFile, before);
+        // A directory in place of the file fails at open, even for root.
+        QDir().mkdir(QStringLiteral("sub"));
+        QCOMPARE(errorOf([] { appendHistory(QStringLiteral("sub"), HistoryRecord{}); }), Error::Kind::CannotWrite);
+        // The device that is always full fails partway.
+        QVERIFY(::symlink("/dev/full", "full.txt") == 0);
+        QCOMPARE(errorOf([] { appendExclusionTo(QStringLiteral("full.txt")); }), Error::Kind::CannotWrite);
+        QCOMPARE(readBytes(kHistoryFile), before);
+        // Appending to a missing file creates it; a failure would not leave one behind.
+        appendHistory(QStringLiteral("new.txt"), HistoryRecord{});
+        QVERIFY(QFile::exists(QStringLiteral("new.txt")));
+    }
+
+    void clearLeavesZeroBytes() {
+        WorkDir dir;
+        appendHistory(kHistoryFile, HistoryRecord{});
+        clearHistory(kHistoryFile);
+        QCOMPARE(QFileInfo(kHistoryFile).size(), 0);
+        QVERIFY(loadHistoryRows(kHistoryFile).empty());
+    }
+
+    void exclusionLinesReadBackAsTheSameQuestion_data() {
+        QTest::addColumn<QString>("question");
+        QTest::addColumn<QByteArray>("line");
+        QTest::newRow("plain kana is a bare line") << QStringLiteral("あい") << encodeCp932(u"あい\r\n");
+        QTest::newRow("empty question is an empty line") << QString() << QByteArray("\r\n");
+        QTest::newRow("comma is quoted") << QStringLiteral("あ,い") << encodeCp932(u"\"あ,い\"\r\n");
+        QTest::newRow("leading blank is quoted") << QStringLiteral(" あ") << encodeCp932(u"\" あ\"\r\n");
+    }
+    void exclusionLinesReadBackAsTheSameQuestion() {
+        QFETCH(QString, question);
+        QFETCH(QByteArray, line);
+        WorkDir dir;
+        appendExclusion(question);
+        QCOMPARE(readBytes(kExclusionFile), line);
+        QCOMPARE(readAllStrings(kExclusionFile), QStringList{question});
+    }
+
+private:
+    static void appendExclusionTo(const QString& name) {
+        SequentialFile f;
+        f.openAppend(name);
+        f.printLine(QStringLiteral("あ"));
+        f.close();
+    }
+};
+
+QTEST_APPLESS_MAIN(TestSequentialFile)
+#include "test_sequential_file.moc"

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "app/help_viewer.h"
+#include "app/message_boxes.h"
+#include "core/clock.h"
+#include "files/cp932.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <deque>
+
+namespace kb::test {
+
+class FakeClock final : public Clock {
+public:
+    std::int32_t seconds = 1000;
+    QDateTime now = QDateTime(QDate(2009, 6, 21), QTime(21, 7, 45));
+    double tod = 12345.678;
+    std::int32_t wholeSeconds() const override { return seconds; }
+    QDateTime localNow() const override { return now; }
+    double timeOfDay() const override { return tod; }
+};
+
+struct ShownMessage {
+    QString text, title;
+    MessageBoxes::Buttons buttons;
+    MessageBoxes::Icon icon;
+};
+
+class FakeMessages final : public MessageBoxes {
+public:
+    QList<ShownMessage> shown;
+    std::deque<Answer> answers; // answered in turn; OK when none is left
+    Answer show(QWidget*, const QString& text, const QString& title, Buttons buttons, Icon icon) override {
+        shown.append({text, title, buttons, icon});
+        if (answers.empty())
+            return Answer::Ok;
+        const Answer a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+};
+
+class FakeHelp final : public HelpViewer {
+public:
+    QStringList calls;
+    void displayTopic(QWidget*, const QString& file) override { calls << QStringLiteral("display:") + file; }
+    void closeAll(QWidget*, const QString& file) override { calls << QStringLiteral("close:") + file; }
+};
+
+// Writes a file in code page 932 with the text given in Unicode.
+inline void writeCp932(const QString& name, const QString& text) {
+    QFile f(name);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        qFatal("cannot write test file");
+    f.write(encodeCp932(text));
+}
+
+inline void writeBytes(const QString& name, const QByteArray& bytes) {
+    QFile f(name);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        qFatal("cannot write test file");
+    f.write(bytes);
+}
+
+inline QByteArray readBytes(const QString& name) {
+    QFile f(name);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// A fresh working directory for one test, left again when it goes.
+class WorkDir {
+public:
+    WorkDir() : previous_(QDir::currentPath()) { QDir::setCurrent(dir_.path()); }
+    ~WorkDir() { QDir::setCurrent(previous_); }
+    QString path() const { return dir_.path(); }
+
+private:
+    QTemporaryDir dir_;
+    QString previous_;
+};
+
+} // namespace kb::test
