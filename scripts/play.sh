@@ -10,4 +10,4 @@ mkdir -p "$root/build/defaults"
 cp "$root"/data/* "$root/build/defaults/"
 [ -f "$root/build/KbHelp.chm" ] && cp "$root/build/KbHelp.chm" "$root/build/defaults/"
 KOTOBARU_DATA_DIR="$root/play" KOTOBARU_DEFAULTS="$root/build/defaults" \
-    KOTOBARU_PROGRAM="$root/build/app/kotobaru" exec sh "$root/scripts/kotobaru.in"
+    KOTOBARU_PROGRAM="$root/build/app/kotobaru" exec sh "$root/packaging/kotobaru.in"
