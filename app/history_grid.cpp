@@ -9,22 +9,33 @@
 namespace kb {
 namespace {
 
-// Draws the fixed first column like the header: button face, centred.
-class FixedColumnDelegate : public QStyledItemDelegate {
+// Cells as a flexible grid draws them: text with a one-pixel margin, clipped
+// rather than elided, and the fixed first column on the button face like the header.
+class CellDelegate : public QStyledItemDelegate {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    CellDelegate(bool fixed, QObject* parent) : QStyledItemDelegate(parent), fixed_(fixed) {}
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        painter->fillRect(option.rect, option.palette.button());
-        painter->setPen(option.palette.buttonText().color());
-        painter->drawText(option.rect, Qt::AlignCenter, index.data().toString());
+        painter->save();
+        if (fixed_)
+            painter->fillRect(option.rect, option.palette.button());
+        painter->setPen(fixed_ ? option.palette.buttonText().color() : option.palette.text().color());
+        painter->setFont(option.font);
+        const auto align = Qt::Alignment(index.data(Qt::TextAlignmentRole).toInt());
+        painter->setClipRect(option.rect);
+        painter->drawText(option.rect.adjusted(1, 0, -1, 0), static_cast<int>(align), index.data().toString());
+        painter->restore();
     }
+
+private:
+    bool fixed_;
 };
 
 } // namespace
 
 HistoryGrid::HistoryGrid(QWidget* parent) : QTableView(parent) {
     setModel(&model_);
-    setItemDelegateForColumn(0, new FixedColumnDelegate(this));
+    setItemDelegate(new CellDelegate(false, this));
+    setItemDelegateForColumn(0, new CellDelegate(true, this));
     verticalHeader()->hide();
     horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     horizontalHeader()->setHighlightSections(false);

@@ -1,5 +1,5 @@
 #include "fonts.h"
-#include "help_viewer.h"
+#include "chm_help_viewer.h"
 #include "main_window.h"
 #include "message_boxes.h"
 
@@ -9,16 +9,6 @@
 
 #include <QApplication>
 #include <QRandomGenerator>
-
-namespace {
-
-class NoHelpViewer final : public kb::HelpViewer {
-public:
-    void displayTopic(QWidget*, const QString&) override {}
-    void closeAll(QWidget*, const QString&) override {}
-};
-
-} // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -30,7 +20,7 @@ int main(int argc, char* argv[]) {
     kb::SystemClock clock;
     kb::RandomSource random(QRandomGenerator::system()->generate64());
     kb::QtMessageBoxes messages;
-    NoHelpViewer help;
+    kb::ChmHelpViewer help;
     kb::MainWindow window({clock, random, messages, help});
     if (!window.Form_Load())
         return 1;

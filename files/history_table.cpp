@@ -48,7 +48,7 @@ QVariant HistoryModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::DisplayRole)
         return cell(index.row(), index.column());
     if (role == Qt::TextAlignmentRole)
-        return QVariant::fromValue(dataAlign_[static_cast<size_t>(index.column())]);
+        return static_cast<int>(dataAlign_[static_cast<size_t>(index.column())]);
     return {};
 }
 
@@ -58,7 +58,7 @@ QVariant HistoryModel::headerData(int section, Qt::Orientation orientation, int 
     if (role == Qt::DisplayRole)
         return headers_[static_cast<size_t>(section)];
     if (role == Qt::TextAlignmentRole)
-        return QVariant::fromValue(headerAlign_[static_cast<size_t>(section)]);
+        return static_cast<int>(headerAlign_[static_cast<size_t>(section)]);
     return {};
 }
 

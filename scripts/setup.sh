@@ -8,10 +8,11 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-qpa-plugins libgl-dev
   libchm-dev fp-utils
   fonts-ipafont-gothic
-  xvfb xauth x11-apps imagemagick
+  xvfb xauth x11-apps imagemagick xdotool
   clang libclang-rt-14-dev
   libbenchmark-dev
   desktop-file-utils appstream dpkg-dev file
+  libx11-dev libxdamage-dev
 )
 
 missing=()
