@@ -15,11 +15,11 @@ AnswerBox::AnswerBox(QWidget* parent) : QLineEdit(parent) {
 }
 
 void AnswerBox::setEntry(Entry entry) {
-    if (entry != entry_)
-        commitPending();
+    if (entry != entry_) commitPending();
     entry_ = entry;
-    setToolTip(entry_ == Entry::Hiragana ? QStringLiteral("ひらがな入力（半角/全角キーで直接入力）")
-                                         : QStringLiteral("直接入力（半角/全角キーでひらがな入力）"));
+    setToolTip(entry_ == Entry::Hiragana
+                   ? QStringLiteral("ひらがな入力（半角/全角キーで直接入力）")
+                   : QStringLiteral("直接入力（半角/全角キーでひらがな入力）"));
 }
 
 void AnswerBox::setAnswer(const QString& text) {
@@ -28,8 +28,7 @@ void AnswerBox::setAnswer(const QString& text) {
 }
 
 void AnswerBox::setPending(const QString& pending) {
-    if (pending == pending_)
-        return;
+    if (pending == pending_) return;
     pending_ = pending;
     // Our own preedit text, handed straight to the line edit, not through the
     // override that watches the system input method.
@@ -39,15 +38,15 @@ void AnswerBox::setPending(const QString& pending) {
         underline.setFontUnderline(true);
         attributes << QInputMethodEvent::Attribute(QInputMethodEvent::TextFormat, 0,
                                                    static_cast<int>(pending_.size()), underline);
-        attributes << QInputMethodEvent::Attribute(QInputMethodEvent::Cursor, static_cast<int>(pending_.size()), 1);
+        attributes << QInputMethodEvent::Attribute(QInputMethodEvent::Cursor,
+                                                   static_cast<int>(pending_.size()), 1);
     }
     QInputMethodEvent event(pending_, attributes);
     QLineEdit::inputMethodEvent(&event);
 }
 
 void AnswerBox::commitPending() {
-    if (pending_.isEmpty())
-        return;
+    if (pending_.isEmpty()) return;
     const QString letters = finishRomaji(pending_);
     setPending(QString());
     insert(letters);
@@ -60,8 +59,7 @@ void AnswerBox::convertAll(QString (*convert)(QStringView)) {
 }
 
 bool AnswerBox::composes(const QKeyEvent* event) const {
-    if (entry_ != Entry::Hiragana || systemComposing_)
-        return false;
+    if (entry_ != Entry::Hiragana || systemComposing_) return false;
     if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
         return false;
     const QString t = event->text();
@@ -71,7 +69,8 @@ bool AnswerBox::composes(const QKeyEvent* event) const {
 void AnswerBox::keyPressEvent(QKeyEvent* event) {
     const int key = event->key();
     const bool ctrlSpace = key == Qt::Key_Space && (event->modifiers() & Qt::ControlModifier);
-    if (key == Qt::Key_Zenkaku_Hankaku || key == Qt::Key_Zenkaku || key == Qt::Key_Hankaku || ctrlSpace) {
+    if (key == Qt::Key_Zenkaku_Hankaku || key == Qt::Key_Zenkaku || key == Qt::Key_Hankaku ||
+        ctrlSpace) {
         setEntry(entry_ == Entry::Hiragana ? Entry::Direct : Entry::Hiragana);
         event->accept();
         return;
@@ -79,8 +78,7 @@ void AnswerBox::keyPressEvent(QKeyEvent* event) {
     if (composes(event)) {
         const Composed c = composeRomaji(pending_, event->text()[0]);
         setPending(QString());
-        if (!c.kana.isEmpty())
-            insert(c.kana);
+        if (!c.kana.isEmpty()) insert(c.kana);
         setPending(c.pending);
         event->accept();
         return;
@@ -98,12 +96,23 @@ void AnswerBox::keyPressEvent(QKeyEvent* event) {
         }
     }
     switch (key) {
-    case Qt::Key_F6: convertAll(&toHiragana); return;
-    case Qt::Key_F7: convertAll(&toKatakana); return;
-    case Qt::Key_F8: convertAll(&toHalfWidthKatakana); return;
-    case Qt::Key_F9: convertAll(&toFullWidthLatin); return;
-    case Qt::Key_F10: convertAll(&toHalfWidthLatin); return;
-    default: break;
+    case Qt::Key_F6:
+        convertAll(&toHiragana);
+        return;
+    case Qt::Key_F7:
+        convertAll(&toKatakana);
+        return;
+    case Qt::Key_F8:
+        convertAll(&toHalfWidthKatakana);
+        return;
+    case Qt::Key_F9:
+        convertAll(&toFullWidthLatin);
+        return;
+    case Qt::Key_F10:
+        convertAll(&toHalfWidthLatin);
+        return;
+    default:
+        break;
     }
     const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
     if (enter && systemComposing_) {

@@ -1,9 +1,8 @@
 #pragma once
 
-#include <QLineEdit>
-
 #include <cstdint>
 #include <functional>
+#include <QLineEdit>
 
 namespace kb {
 

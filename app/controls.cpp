@@ -17,10 +17,8 @@ PictureToggle::PictureToggle(QWidget* parent) : QToolButton(parent) {
 }
 
 void PictureToggle::setValue(int value) {
-    if (value < 0 || value > 2)
-        throw Error(Error::Kind::InvalidValue, QString::number(value));
-    if (value == value_)
-        return;
+    if (value < 0 || value > 2) throw Error(Error::Kind::InvalidValue, QString::number(value));
+    if (value == value_) return;
     value_ = value;
     setChecked(value == 1);
     update();
@@ -49,17 +47,17 @@ PickComboBox::PickComboBox(QWidget* parent) : QComboBox(parent) {
     setInsertPolicy(QComboBox::NoInsert);
     setFocusPolicy(Qt::StrongFocus);
     connect(this, &QComboBox::activated, this, [this] {
-        if (!typing_)
-            Q_EMIT picked();
+        if (!typing_) Q_EMIT picked();
     });
 }
 
 void PickComboBox::keyPressEvent(QKeyEvent* event) {
     const int key = event->key();
-    const bool listKey = key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_PageUp ||
-                         key == Qt::Key_PageDown || key == Qt::Key_Home || key == Qt::Key_End ||
-                         ((event->modifiers() & Qt::AltModifier) && (key == Qt::Key_Down || key == Qt::Key_Up)) ||
-                         key == Qt::Key_F4;
+    const bool listKey =
+        key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_PageUp ||
+        key == Qt::Key_PageDown || key == Qt::Key_Home || key == Qt::Key_End ||
+        ((event->modifiers() & Qt::AltModifier) && (key == Qt::Key_Down || key == Qt::Key_Up)) ||
+        key == Qt::Key_F4;
     typing_ = !listKey || key == Qt::Key_Home || key == Qt::Key_End;
     QComboBox::keyPressEvent(event);
     typing_ = false;

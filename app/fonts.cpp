@@ -15,8 +15,7 @@ QStringList gothicFamilies() {
             const bool gothic = f.contains(QStringLiteral("Gothic"), Qt::CaseInsensitive) ||
                                 f.contains(QStringLiteral("ゴシック")) ||
                                 f.contains(QStringLiteral("Sans"), Qt::CaseInsensitive);
-            if (gothic && !QFontDatabase::isFixedPitch(f) && !list.contains(f))
-                list << f;
+            if (gothic && !QFontDatabase::isFixedPitch(f) && !list.contains(f)) list << f;
         }
         return list;
     }();

@@ -14,15 +14,17 @@ namespace {
 class CellDelegate : public QStyledItemDelegate {
 public:
     CellDelegate(bool fixed, QObject* parent) : QStyledItemDelegate(parent), fixed_(fixed) {}
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
         painter->save();
-        if (fixed_)
-            painter->fillRect(option.rect, option.palette.button());
-        painter->setPen(fixed_ ? option.palette.buttonText().color() : option.palette.text().color());
+        if (fixed_) painter->fillRect(option.rect, option.palette.button());
+        painter->setPen(fixed_ ? option.palette.buttonText().color()
+                               : option.palette.text().color());
         painter->setFont(option.font);
         const auto align = Qt::Alignment(index.data(Qt::TextAlignmentRole).toInt());
         painter->setClipRect(option.rect);
-        painter->drawText(option.rect.adjusted(1, 0, -1, 0), static_cast<int>(align), index.data().toString());
+        painter->drawText(option.rect.adjusted(1, 0, -1, 0), static_cast<int>(align),
+                          index.data().toString());
         painter->restore();
     }
 
@@ -53,7 +55,9 @@ HistoryGrid::HistoryGrid(QWidget* parent) : QTableView(parent) {
     updateRowHeight();
 }
 
-void HistoryGrid::setRows(int rows) { model_.setDataRowCount(rows - 1); }
+void HistoryGrid::setRows(int rows) {
+    model_.setDataRowCount(rows - 1);
+}
 
 void HistoryGrid::setText(const QString& text) {
     if (row_ == 0)
@@ -62,15 +66,16 @@ void HistoryGrid::setText(const QString& text) {
         model_.setCell(row_ - 1, col_, text);
 }
 
-QString HistoryGrid::text() const { return textAt(row_, col_); }
+QString HistoryGrid::text() const {
+    return textAt(row_, col_);
+}
 
 QString HistoryGrid::textAt(int row, int col) const {
     return row == 0 ? model_.headerText(col) : model_.cell(row - 1, col);
 }
 
 void HistoryGrid::setTopRow(int row) {
-    if (row < 1 || row >= rows())
-        return;
+    if (row < 1 || row >= rows()) return;
     // Before the grid is first shown it has no scroll range yet; apply it then.
     pendingTopRow_ = isVisible() ? 0 : row;
     updateGeometries();
@@ -91,7 +96,9 @@ int HistoryGrid::topRow() const {
     return r < 0 ? 0 : r + 1;
 }
 
-void HistoryGrid::setColWidth(int col, int twips) { setColumnWidth(col, px(twips)); }
+void HistoryGrid::setColWidth(int col, int twips) {
+    setColumnWidth(col, px(twips));
+}
 
 void HistoryGrid::setFontSize(double points) {
     QFont f = font();

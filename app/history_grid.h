@@ -28,8 +28,12 @@ public:
     void setTopRow(int row);
     int topRow() const;
     void setColWidth(int col, int twips);
-    void setHeaderAlignment(int col, Qt::Alignment alignment) { model_.setHeaderAlignment(col, alignment); }
-    void setDataAlignment(int col, Qt::Alignment alignment) { model_.setDataAlignment(col, alignment); }
+    void setHeaderAlignment(int col, Qt::Alignment alignment) {
+        model_.setHeaderAlignment(col, alignment);
+    }
+    void setDataAlignment(int col, Qt::Alignment alignment) {
+        model_.setDataAlignment(col, alignment);
+    }
     void setFontSize(double points);
 
 protected:

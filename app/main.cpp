@@ -1,11 +1,10 @@
-#include "fonts.h"
-#include "chm_help_viewer.h"
-#include "main_window.h"
-#include "message_boxes.h"
-
 #include "assets/assets.h"
+#include "chm_help_viewer.h"
 #include "core/clock.h"
 #include "drill/random_source.h"
+#include "fonts.h"
+#include "main_window.h"
+#include "message_boxes.h"
 
 #include <QApplication>
 #include <QRandomGenerator>
@@ -22,7 +21,6 @@ int main(int argc, char* argv[]) {
     kb::QtMessageBoxes messages;
     kb::ChmHelpViewer help;
     kb::MainWindow window({clock, random, messages, help});
-    if (!window.Form_Load())
-        return 1;
+    if (!window.Form_Load()) return 1;
     return QApplication::exec();
 }

@@ -2,11 +2,6 @@
 
 #include "answer_box.h"
 #include "controls.h"
-#include "help_viewer.h"
-#include "history_grid.h"
-#include "layout_units.h"
-#include "message_boxes.h"
-
 #include "core/clock.h"
 #include "core/error.h"
 #include "core/int16.h"
@@ -17,6 +12,10 @@
 #include "files/data_files.h"
 #include "files/history_table.h"
 #include "files/settings.h"
+#include "help_viewer.h"
+#include "history_grid.h"
+#include "layout_units.h"
+#include "message_boxes.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -59,7 +58,8 @@ void MainWindow::wireEvents() {
 }
 
 void MainWindow::showError(const Error& error) {
-    messages_.show(this, error.message(), kCaption, MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Critical);
+    messages_.show(this, error.message(), kCaption, MessageBoxes::Buttons::Ok,
+                   MessageBoxes::Icon::Critical);
 }
 
 void MainWindow::guarded(const std::function<void()>& body) {
@@ -88,8 +88,7 @@ bool MainWindow::Form_Load() {
         state_.timeLimitSeconds = settings.timeLimitSeconds;
         state_.autoSave = settings.autoSave;
         chkAs->setValue(settings.autoSave); // runs chkAs_Click when it changes the state
-        if (startupError_)
-            throw *startupError_;
+        if (startupError_) throw *startupError_;
         QStringList lengths;
         for (int i = 10; i <= 180; i += 10)
             lengths << QString::number(i);
@@ -115,8 +114,8 @@ void MainWindow::SetupHistoryGrid() {
     static const struct {
         const char16_t* header;
         int width;
-    } columns[] = {{u"回", 600},    {u"日付", 1400}, {u"時間", 1000},   {u"モ", 340},
-                   {u"ＯＫ", 565},  {u"ＮＧ", 565},  {u"文字", 700},    {u"得点", 600},
+    } columns[] = {{u"回", 600},     {u"日付", 1400},    {u"時間", 1000}, {u"モ", 340},
+                   {u"ＯＫ", 565},   {u"ＮＧ", 565},     {u"文字", 700},  {u"得点", 600},
                    {u"正解率", 870}, {u"秒当たり", 980}, {u"表示", 800}};
     msgRireki->setFontSize(11);
     msgRireki->setRows(1);
@@ -137,8 +136,7 @@ void MainWindow::SetupHistoryGrid() {
 
 void MainWindow::loadHistory() {
     msgRireki->model().resetRows(loadHistoryRows(kHistoryFile));
-    if (msgRireki->rows() > 7)
-        msgRireki->setTopRow(msgRireki->rows() - 1);
+    if (msgRireki->rows() > 7) msgRireki->setTopRow(msgRireki->rows() - 1);
 }
 
 void MainWindow::NextQuestion() {
@@ -150,20 +148,19 @@ void MainWindow::NextQuestion() {
     txtKaitou->setAnswer(QString());
     txtKaitou->setFocus();
     if (!question)
-        messages_.show(this,
-                       QStringLiteral("出題できる問題がありません。\n"
-                                      "「%1」がこのモードのすべての問題を除外しています。"
-                                      "モードを変えるか、「%1」から行を消してから起動し直してください。")
-                           .arg(kExclusionFile),
-                       kCaption, MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Information);
+        messages_.show(
+            this,
+            QStringLiteral("出題できる問題がありません。\n"
+                           "「%1」がこのモードのすべての問題を除外しています。"
+                           "モードを変えるか、「%1」から行を消してから起動し直してください。")
+                .arg(kExclusionFile),
+            kCaption, MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Information);
 }
 
 void MainWindow::txtKaitou_KeyPress(std::int16_t& KeyAscii) {
-    if (KeyAscii != 13)
-        return;
+    if (KeyAscii != 13) return;
     const QString word = txtKaitou->text();
-    if (word.isEmpty())
-        return;
+    if (word.isEmpty()) return;
     KeyAscii = 0;
     // All or nothing: the new counters are formed, and the file written, before
     // anything is stored, so a failure leaves the round as it was.
@@ -183,11 +180,13 @@ void MainWindow::txtKaitou_KeyPress(std::int16_t& KeyAscii) {
             }
             static_cast<RoundCounters&>(state_) = counted;
             if (listFull)
-                messages_.show(this,
-                               QStringLiteral("「%1」には %2 個までしか登録できないため、この問題は除外されません。")
-                                   .arg(kExclusionFile)
-                                   .arg(kExclusionCapacity),
-                               kCaption, MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Information);
+                messages_.show(
+                    this,
+                    QStringLiteral(
+                        "「%1」には %2 個までしか登録できないため、この問題は除外されません。")
+                        .arg(kExclusionFile)
+                        .arg(kExclusionCapacity),
+                    kCaption, MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Information);
             NextQuestion();
             return;
         }
@@ -199,7 +198,8 @@ void MainWindow::txtKaitou_KeyPress(std::int16_t& KeyAscii) {
             lblOk->setText(QString::number(state_.okCount));
         }
         for (int i = 0; i < 3; ++i)
-            lblTen[static_cast<size_t>(i)]->setText(QString::number(state_.matchCounts[static_cast<size_t>(i)]));
+            lblTen[static_cast<size_t>(i)]->setText(
+                QString::number(state_.matchCounts[static_cast<size_t>(i)]));
         lblTen[3]->setText(QString::number(state_.score));
         lstRireki->addItem(question + QStringLiteral(" _ ") + txtKaitou->text());
         NextQuestion();
@@ -253,21 +253,20 @@ void MainWindow::tmrStart_Timer() {
 }
 
 void MainWindow::tmrBp_Timer() {
-    if (!state_.roundRunning)
-        return;
+    if (!state_.roundRunning) return;
     bool ended = false;
     guarded([&] {
         state_.clockSeconds = clock_.wholeSeconds();
-        state_.remainingSeconds = toInt16(static_cast<long long>(state_.roundEndTime) - state_.clockSeconds);
-        setShapeWidth(shpJikanK, barWidth(state_.remainingSeconds, state_.timeLimitSeconds, state_.barFullWidth));
-        if (state_.remainingSeconds >= 1)
-            return;
+        state_.remainingSeconds =
+            toInt16(static_cast<long long>(state_.roundEndTime) - state_.clockSeconds);
+        setShapeWidth(shpJikanK, barWidth(state_.remainingSeconds, state_.timeLimitSeconds,
+                                          state_.barFullWidth));
+        if (state_.remainingSeconds >= 1) return;
         state_.roundRunning = false;
         cmdStart->setEnabled(true);
         ended = true;
     });
-    if (!ended)
-        return;
+    if (!ended) return;
     // From here on each step runs even when the one before it failed.
     const auto step = [](const std::function<void()>& body) {
         try {
@@ -282,8 +281,11 @@ void MainWindow::tmrBp_Timer() {
         try {
             saveHistory();
         } catch (const Error& e) {
-            messages_.show(this, QStringLiteral("自動保存に失敗しました。この回の結果は履歴に残っていません。\n") + e.message(),
-                           kCaption, MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Warning);
+            messages_.show(
+                this,
+                QStringLiteral("自動保存に失敗しました。この回の結果は履歴に残っていません。\n") +
+                    e.message(),
+                kCaption, MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Warning);
         }
     }
 }
@@ -293,7 +295,8 @@ void MainWindow::setShapeWidth(Shape* shape, int twips) {
 }
 
 void MainWindow::saveHistory() {
-    if ((state_.okCount == 0 && state_.ngCount == 0) || state_.roundRunning || state_.countdownActive)
+    if ((state_.okCount == 0 && state_.ngCount == 0) || state_.roundRunning ||
+        state_.countdownActive)
         return;
     // The ten items are formed once, so the row and the record cannot differ,
     // and hold only what the file can carry back.
@@ -308,7 +311,8 @@ void MainWindow::saveHistory() {
     record.ngCount = state_.ngCount;
     record.typedChars = state_.typedChars;
     record.score = state_.score;
-    record.rate = formatRate(static_cast<double>(state_.okCount) / addInt16(state_.okCount, state_.ngCount));
+    record.rate =
+        formatRate(static_cast<double>(state_.okCount) / addInt16(state_.okCount, state_.ngCount));
     record.speed = speedText(state_.typedChars, state_.timeLimitSeconds);
     record.length = QString::number(state_.timeLimitSeconds) + QStringLiteral("秒");
     appendHistory(kHistoryFile, record);
@@ -320,8 +324,7 @@ void MainWindow::saveHistory() {
     const std::array<QString, 10> items = record.cells();
     std::copy(items.begin(), items.end(), cells.begin() + 1);
     msgRireki->model().appendRow(cells);
-    if (msgRireki->rows() > 7)
-        msgRireki->setTopRow(msgRireki->rows() - 1);
+    if (msgRireki->rows() > 7) msgRireki->setTopRow(msgRireki->rows() - 1);
 }
 
 void MainWindow::cmdHozon_Click() {
@@ -336,12 +339,15 @@ void MainWindow::cmdClear_Click() {
             return;
         clearHistory(kHistoryFile);
         msgRireki->setRows(1);
-        messages_.show(this, QStringLiteral("履歴データをクリアしました"), QStringLiteral("クリア終了"),
-                       MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Information);
+        messages_.show(this, QStringLiteral("履歴データをクリアしました"),
+                       QStringLiteral("クリア終了"), MessageBoxes::Buttons::Ok,
+                       MessageBoxes::Icon::Information);
     });
 }
 
-void MainWindow::writeSettings() { saveSettings({state_.timeLimitSeconds, state_.autoSave}); }
+void MainWindow::writeSettings() {
+    saveSettings({state_.timeLimitSeconds, state_.autoSave});
+}
 
 void MainWindow::cboJikan_Click() {
     guarded([this] {
@@ -350,8 +356,8 @@ void MainWindow::cboJikan_Click() {
         qsizetype n = 0;
         while (n < text.size() && text[n].isDigit() && text[n].unicode() < 0x80)
             ++n;
-        state_.timeLimitSeconds = toInt16(n == 0 ? 0 : text.left(std::min<qsizetype>(n, 6)).toLongLong(),
-                                          kSettingsFile);
+        state_.timeLimitSeconds =
+            toInt16(n == 0 ? 0 : text.left(std::min<qsizetype>(n, 6)).toLongLong(), kSettingsFile);
         writeSettings();
     });
 }
@@ -361,8 +367,7 @@ void MainWindow::chkAs_Click() {
         state_.autoSave = toInt16(chkAs->value());
         writeSettings();
     };
-    if (loaded_)
-        return guarded(body);
+    if (loaded_) return guarded(body);
     // During start-up the error belongs to Form_Load, which reports it and ends.
     try {
         body();
@@ -371,7 +376,9 @@ void MainWindow::chkAs_Click() {
     }
 }
 
-void MainWindow::cmdHelp_Click() { help_.displayTopic(this, state_.helpFilePath); }
+void MainWindow::cmdHelp_Click() {
+    help_.displayTopic(this, state_.helpFilePath);
+}
 
 void MainWindow::cmdEnd_Click() {
     help_.closeAll(this, state_.helpFilePath);
@@ -381,7 +388,9 @@ void MainWindow::cmdEnd_Click() {
     QCoreApplication::exit(0);
 }
 
-void MainWindow::fraRireki_Click() { fraRireki->setVisible(false); }
+void MainWindow::fraRireki_Click() {
+    fraRireki->setVisible(false);
+}
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     help_.closeAll(this, state_.helpFilePath);

@@ -4,13 +4,12 @@
 #include "drill/drill_state.h"
 #include "drill/question_generator.h"
 
-#include <QSet>
-#include <QTimer>
-#include <QWidget>
-
 #include <array>
 #include <functional>
 #include <optional>
+#include <QSet>
+#include <QTimer>
+#include <QWidget>
 
 class QFrame;
 class QLabel;
@@ -75,7 +74,7 @@ public:
     std::array<Shape*, 2> Line1{};
     QFrame* Frame1 = nullptr;
     std::array<QLabel*, 4> imgStart{}; // 1..3
-    std::array<QLabel*, 2> Label1{}; // 1 only
+    std::array<QLabel*, 2> Label1{};   // 1 only
     PickComboBox* cboJikan = nullptr;
     PictureToggle* chkAs = nullptr;
     std::array<QFrame*, 2> Frame2{};

@@ -1,20 +1,18 @@
 // The window's controls at their design places, sizes, fonts and colours.
 
-#include "main_window.h"
-
 #include "answer_box.h"
 #include "controls.h"
 #include "fonts.h"
 #include "history_grid.h"
 #include "layout_units.h"
+#include "main_window.h"
 #include "pictures.h"
 
+#include <limits>
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
 #include <QToolButton>
-
-#include <limits>
 
 namespace kb {
 namespace {
@@ -35,7 +33,8 @@ void colour(QWidget* w, const QColor& text, const QColor& ground = QColor()) {
     w->setPalette(pal);
 }
 
-QLabel* label(QWidget* parent, const QString& text, double points, bool border, Qt::Alignment align) {
+QLabel* label(QWidget* parent, const QString& text, double points, bool border,
+              Qt::Alignment align) {
     auto* l = new QLabel(text, parent);
     l->setFont(gothicFont(points));
     l->setAlignment(align);
@@ -77,7 +76,8 @@ void MainWindow::buildLayout() {
     // The strip along the top: logo and the five picture buttons.
     Image1 = new QLabel(this);
     place(Image1, 225, 150, 4755, 915);
-    Image1->setPixmap(svgPixmap(QStringLiteral(":/assets/logo.svg"), QSize(317, 61), devicePixelRatioF()));
+    Image1->setPixmap(
+        svgPixmap(QStringLiteral(":/assets/logo.svg"), QSize(317, 61), devicePixelRatioF()));
     cmdStart = pictureButton(this, QStringLiteral("スタート"), QStringLiteral(":/assets/icon.svg"),
                              QStringLiteral("ゲームをスタートします"));
     place(cmdStart, 5175, 150, 840, 915);
@@ -104,14 +104,16 @@ void MainWindow::buildLayout() {
     place(Frame1, 130, 1300, 9240, 5370);
 
     // First row: traffic light, round length, auto-save, statistics.
-    const char* lights[] = {"", ":/assets/light_red.svg", ":/assets/light_yellow.svg", ":/assets/light_green.svg"};
+    const char* lights[] = {"", ":/assets/light_red.svg", ":/assets/light_yellow.svg",
+                            ":/assets/light_green.svg"};
     for (int i = 1; i <= 3; ++i) {
         imgStart[static_cast<size_t>(i)] = new QLabel(Frame1);
         place(imgStart[static_cast<size_t>(i)], 180, 270, 480, 480);
         imgStart[static_cast<size_t>(i)]->setPixmap(
             svgPixmap(QString::fromLatin1(lights[i]), QSize(32, 32), devicePixelRatioF()));
     }
-    Label1[1] = label(Frame1, QStringLiteral("プレイ秒数"), 11.25, false, Qt::AlignLeft | Qt::AlignTop);
+    Label1[1] =
+        label(Frame1, QStringLiteral("プレイ秒数"), 11.25, false, Qt::AlignLeft | Qt::AlignTop);
     place(Label1[1], 900, 195, 1155, 330);
     cboJikan = new PickComboBox(Frame1);
     place(cboJikan, 900, 450, 1065, 405);
@@ -126,7 +128,8 @@ void MainWindow::buildLayout() {
 
     Frame2[0] = frame(Frame1);
     place(Frame2[0], 2670, 135, 6330, 735);
-    const auto statistic = [this](const QString& placeholder, int left, int width, const QColor& text) {
+    const auto statistic = [this](const QString& placeholder, int left, int width,
+                                  const QColor& text) {
         QLabel* l = label(Frame2[0], placeholder, 20.25, true, Qt::AlignCenter);
         place(l, left, 180, width, 465);
         colour(l, text);
@@ -158,9 +161,10 @@ void MainWindow::buildLayout() {
 
     Frame2[1] = frame(Frame1);
     place(Frame2[1], 2670, 1020, 3830, 1035);
-    const QColor grounds[] = {QColor(0, 192, 192), QColor(0, 192, 0), QColor(192, 192, 0), QColor(128, 128, 128)};
-    const QString tags[] = {QStringLiteral("1：語頭"), QStringLiteral("2：語尾"), QStringLiteral("3：語中"),
-                            QStringLiteral("得点")};
+    const QColor grounds[] = {QColor(0, 192, 192), QColor(0, 192, 0), QColor(192, 192, 0),
+                              QColor(128, 128, 128)};
+    const QString tags[] = {QStringLiteral("1：語頭"), QStringLiteral("2：語尾"),
+                            QStringLiteral("3：語中"), QStringLiteral("得点")};
     const QString points[] = {QStringLiteral("999"), QStringLiteral("99"), QStringLiteral("999"),
                               QStringLiteral("999")};
     for (int i = 0; i < 4; ++i) {
@@ -208,17 +212,19 @@ void MainWindow::buildLayout() {
     msgRireki = new HistoryGrid(Frame1);
     place(msgRireki, 225, 3225, 8790, 1965);
     msgRireki->setFontSize(9);
-    msgRireki->model().setDataRowCount(1); // the design's blank row until start-up lays the grid out
+    msgRireki->model().setDataRowCount(
+        1); // the design's blank row until start-up lays the grid out
 
     // Stacking inside the main panel, front-most first.
-    const QWidget* front[] = {cboSet, fraRireki, txtKaitou, msgRireki, chkAs, Frame2[0], cboJikan, Frame2[1],
-                              Label2[6], shpJikanK, Label2[1], Label2[0], Label1[1], imgStart[1], imgStart[2],
+    const QWidget* front[] = {cboSet,      fraRireki, txtKaitou, msgRireki,   chkAs,
+                              Frame2[0],   cboJikan,  Frame2[1], Label2[6],   shpJikanK,
+                              Label2[1],   Label2[0], Label1[1], imgStart[1], imgStart[2],
                               imgStart[3], lblMondai, shpJikanB};
     for (auto it = std::rbegin(front); it != std::rend(front); ++it)
         const_cast<QWidget*>(*it)->raise();
 
     // Labels, frames, pictures and shapes take no focus; the rest in this order.
-    QWidget* order[] = {cmdStart, cmdHozon, cmdClear, cmdHelp, cmdEnd, cboJikan,
+    QWidget* order[] = {cmdStart, cmdHozon,  cmdClear,  cmdHelp,   cmdEnd, cboJikan,
                         chkAs,    msgRireki, txtKaitou, lstRireki, cboSet};
     for (size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);

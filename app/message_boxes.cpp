@@ -5,8 +5,8 @@
 
 namespace kb {
 
-MessageBoxes::Answer QtMessageBoxes::show(QWidget* parent, const QString& text, const QString& title,
-                                          Buttons buttons, Icon icon) {
+MessageBoxes::Answer QtMessageBoxes::show(QWidget* parent, const QString& text,
+                                          const QString& title, Buttons buttons, Icon icon) {
     QMessageBox box(parent);
     box.setWindowTitle(title);
     box.setText(text);

@@ -1,9 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <QDateTime>
 #include <QElapsedTimer>
-
-#include <cstdint>
 
 namespace kb {
 

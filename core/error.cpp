@@ -10,7 +10,10 @@ QString Error::message() const {
     const QString& s = subject_;
     switch (kind_) {
     case Kind::FileNotFound:
-        text = QStringLiteral("ファイル「%1」が見つかりません。プログラムと同じ作業フォルダーに置いてください。").arg(s);
+        text =
+            QStringLiteral(
+                "ファイル「%1」が見つかりません。プログラムと同じ作業フォルダーに置いてください。")
+                .arg(s);
         break;
     case Kind::CannotRead:
         text = QStringLiteral("ファイル「%1」を読み込めません。").arg(s);
@@ -22,8 +25,10 @@ QString Error::message() const {
         text = QStringLiteral("ファイル「%1」が途中で終わっています。項目が足りません。").arg(s);
         break;
     case Kind::Overflow:
-        text = s.isEmpty() ? QStringLiteral("数値が扱える範囲（-32768～32767）を超えました。")
-                           : QStringLiteral("「%1」の数値が扱える範囲（-32768～32767）を超えています。").arg(s);
+        text = s.isEmpty()
+                   ? QStringLiteral("数値が扱える範囲（-32768～32767）を超えました。")
+                   : QStringLiteral("「%1」の数値が扱える範囲（-32768～32767）を超えています。")
+                         .arg(s);
         break;
     case Kind::IndexOutOfRange:
         text = QStringLiteral("ファイル「%1」の項目が多すぎます。").arg(s);
@@ -36,8 +41,7 @@ QString Error::message() const {
         text = QStringLiteral("ファイル「%1」に使えない値があります。").arg(s);
         break;
     }
-    if (!detail_.isEmpty())
-        text += QLatin1Char('\n') + detail_;
+    if (!detail_.isEmpty()) text += QLatin1Char('\n') + detail_;
     return text;
 }
 

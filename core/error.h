@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <stdexcept>
 
 namespace kb {
@@ -10,14 +9,14 @@ namespace kb {
 class Error : public std::exception {
 public:
     enum class Kind {
-        FileNotFound,   // a file opened for reading does not exist
-        CannotRead,     // exists but cannot be opened or read (a directory, say)
-        CannotWrite,    // cannot be created, emptied, opened for writing or written
-        EndOfFile,      // a read found no byte left inside a record
-        Overflow,       // an int16 value left -32768..32767
-        IndexOutOfRange,// a table received more entries than it holds
+        FileNotFound,    // a file opened for reading does not exist
+        CannotRead,      // exists but cannot be opened or read (a directory, say)
+        CannotWrite,     // cannot be created, emptied, opened for writing or written
+        EndOfFile,       // a read found no byte left inside a record
+        Overflow,        // an int16 value left -32768..32767
+        IndexOutOfRange, // a table received more entries than it holds
         DivisionByZero,
-        InvalidValue,   // a value the program cannot take (a round length of 0, say)
+        InvalidValue, // a value the program cannot take (a round length of 0, say)
     };
 
     Error(Kind kind, QString subject, QString detail = {});

@@ -31,15 +31,13 @@ bool isKatakana(char16_t c) {
 
 // が from か and a voiced mark, where Unicode has the combined letter.
 bool combineVoicedMark(QString& text, char16_t mark) {
-    if (text.isEmpty())
-        return false;
-    const char16_t combining =
-        (mark == kSpacingVoiced || mark == kCombiningVoiced) ? kCombiningVoiced
-                                                             : kCombiningSemiVoiced;
+    if (text.isEmpty()) return false;
+    const char16_t combining = (mark == kSpacingVoiced || mark == kCombiningVoiced)
+                                   ? kCombiningVoiced
+                                   : kCombiningSemiVoiced;
     const QString pair =
         (QString(text.back()) + QChar(combining)).normalized(QString::NormalizationForm_C);
-    if (pair.size() != 1)
-        return false;
+    if (pair.size() != 1) return false;
     text.back() = pair[0];
     return true;
 }
@@ -51,21 +49,18 @@ QString kanaToHiragana(QStringView text) {
         char16_t c = qc.unicode();
         if (c >= kFirstHalfWidthKana && c <= kHalfSemiVoiced)
             c = kHalfWidthKana[c - kFirstHalfWidthKana].unicode();
-        const bool mark = c == kSpacingVoiced || c == kSpacingSemiVoiced ||
-                          c == kCombiningVoiced || c == kCombiningSemiVoiced;
-        if (!(mark && combineVoicedMark(full, c)))
-            full += QChar(c);
+        const bool mark = c == kSpacingVoiced || c == kSpacingSemiVoiced || c == kCombiningVoiced ||
+                          c == kCombiningSemiVoiced;
+        if (!(mark && combineVoicedMark(full, c))) full += QChar(c);
     }
     for (QChar& c : full)
-        if (isKatakana(c.unicode()))
-            c = QChar(c.unicode() - kKatakanaOffset);
+        if (isKatakana(c.unicode())) c = QChar(c.unicode() - kKatakanaOffset);
     return full;
 }
 
 QString hiraganaToKatakana(QString text) {
     for (QChar& c : text)
-        if (isHiragana(c.unicode()))
-            c = QChar(c.unicode() + kKatakanaOffset);
+        if (isHiragana(c.unicode())) c = QChar(c.unicode() + kKatakanaOffset);
     return text;
 }
 

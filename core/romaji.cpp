@@ -1,9 +1,8 @@
 #include "romaji.h"
 
+#include <algorithm>
 #include <QHash>
 #include <QSet>
-
-#include <algorithm>
 #include <utility>
 
 namespace kb {
@@ -121,8 +120,7 @@ const Index& romajiIndex() {
                 i.starts.insert(romaji.left(n));
             for (QChar c : romaji)
                 i.letters.insert(c);
-            if (!i.romajiOf.contains(kana))
-                i.romajiOf.insert(kana, romaji);
+            if (!i.romajiOf.contains(kana)) i.romajiOf.insert(kana, romaji);
             i.longestKana = std::max(i.longestKana, kana.size());
         }
         i.letters.insert(kApostrophe);
@@ -171,10 +169,8 @@ void feed(Composed& box, QChar typed) {
             return;
         }
         kana += kN;
-        if (key.startsWith(u"nn") && !idx.starts.contains(key.mid(1)))
-            rest = typedSoFar.mid(2);
-        if (rest == kApostrophe)
-            rest.clear();
+        if (key.startsWith(u"nn") && !idx.starts.contains(key.mid(1))) rest = typedSoFar.mid(2);
+        if (rest == kApostrophe) rest.clear();
     } else if (startsDoubled(key)) {
         kana += kSmallTsu;
     } else {
@@ -198,8 +194,7 @@ Composed composeRomaji(QStringView pending, QChar typed) {
 
 QString finishRomaji(QStringView pending) {
     const QString key = pending.toString().toLower();
-    if (key == u"n" || key == u"nn")
-        return QString(kN);
+    if (key == u"n" || key == u"nn") return QString(kN);
     return pending.toString();
 }
 
@@ -218,12 +213,10 @@ QString hiraganaToRomaji(QStringView hiragana) {
     const Index& idx = romajiIndex();
     // Longest kana first, so きゃ is kya and not ki + xya.
     const auto unitAt = [&](qsizetype pos) -> std::pair<qsizetype, QString> {
-        if (pos < hiragana.size() && hiragana[pos] == kN)
-            return {1, QStringLiteral("n")};
+        if (pos < hiragana.size() && hiragana[pos] == kN) return {1, QStringLiteral("n")};
         for (qsizetype len = std::min(idx.longestKana, hiragana.size() - pos); len > 0; --len) {
             const auto found = idx.romajiOf.constFind(hiragana.mid(pos, len).toString());
-            if (found != idx.romajiOf.cend())
-                return {len, *found};
+            if (found != idx.romajiOf.cend()) return {len, *found};
         }
         return {0, {}};
     };
@@ -248,8 +241,7 @@ QString hiraganaToRomaji(QStringView hiragana) {
             out += u'n';
             // Keep ん apart from a following vowel, y or ん: "kan'i", "kin'yuu".
             const bool nextIsN = pos + 1 < hiragana.size() && hiragana[pos + 1] == kN;
-            if (nextIsN || QStringView(u"aiueoy").contains(nextFirst))
-                out += kApostrophe;
+            if (nextIsN || QStringView(u"aiueoy").contains(nextFirst)) out += kApostrophe;
         } else if (nextLen > 0 && isConsonant(nextFirst)) {
             out += next.startsWith(u"ch") ? QChar(u't') : nextFirst;
         } else {

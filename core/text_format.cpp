@@ -62,13 +62,16 @@ QString formatFixed(double value, int decimals, int shift) {
     intPart = nz == std::string::npos ? "0" : intPart.substr(nz);
     bool allZero = intPart == "0" && fracPart.find_first_not_of('0') == std::string::npos;
     std::string out = (value < 0 && !allZero ? "-" : "") + intPart;
-    if (decimals > 0)
-        out += "." + fracPart;
+    if (decimals > 0) out += "." + fracPart;
     return QString::fromLatin1(out.data(), static_cast<qsizetype>(out.size()));
 }
 
-QString formatRate(double ratio) { return formatFixed(ratio, 1, 2) + QLatin1Char('%'); }
+QString formatRate(double ratio) {
+    return formatFixed(ratio, 1, 2) + QLatin1Char('%');
+}
 
-QString formatSpeed(double perSec) { return formatFixed(perSec, 2) + QStringLiteral("/秒"); }
+QString formatSpeed(double perSec) {
+    return formatFixed(perSec, 2) + QStringLiteral("/秒");
+}
 
 } // namespace kb

@@ -5,14 +5,10 @@
 namespace kb {
 
 Verdict judge(QStringView question, QStringView word) {
-    if (!word.contains(question, Qt::CaseSensitive))
-        return Verdict::Rejected;
-    if (word == question)
-        return Verdict::Exact;
-    if (word.startsWith(question, Qt::CaseSensitive))
-        return Verdict::Head;
-    if (word.endsWith(question, Qt::CaseSensitive))
-        return Verdict::Tail;
+    if (!word.contains(question, Qt::CaseSensitive)) return Verdict::Rejected;
+    if (word == question) return Verdict::Exact;
+    if (word.startsWith(question, Qt::CaseSensitive)) return Verdict::Head;
+    if (word.endsWith(question, Qt::CaseSensitive)) return Verdict::Tail;
     return Verdict::Inside;
 }
 
@@ -27,7 +23,8 @@ RoundCounters countedAfter(const RoundCounters& before, Verdict verdict, qsizety
     case Verdict::Inside: {
         const int slot = verdict == Verdict::Head ? 0 : verdict == Verdict::Tail ? 1 : 2;
         c.score = addInt16(c.score, slot + 1);
-        c.matchCounts[static_cast<size_t>(slot)] = addInt16(c.matchCounts[static_cast<size_t>(slot)], 1);
+        c.matchCounts[static_cast<size_t>(slot)] =
+            addInt16(c.matchCounts[static_cast<size_t>(slot)], 1);
         c.okCount = addInt16(c.okCount, 1);
         c.typedChars = toInt16(static_cast<long long>(c.typedChars) + wordLength);
         break;

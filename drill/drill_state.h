@@ -1,9 +1,8 @@
 #pragma once
 
-#include <QString>
-
 #include <array>
 #include <cstdint>
+#include <QString>
 #include <vector>
 
 namespace kb {

@@ -3,11 +3,10 @@
 #include "drill_state.h"
 #include "random_source.h"
 
-#include <QSet>
-#include <QString>
-
 #include <functional>
 #include <optional>
+#include <QSet>
+#include <QString>
 #include <vector>
 
 namespace kb {
@@ -37,9 +36,9 @@ public:
     bool excluded(const QString& question) const { return excludedSet_.contains(question); }
 
 private:
-    int slots_ = 1;                     // indexes 1..slots_ can be drawn
-    std::vector<bool> oneExcluded_;     // by a
-    std::vector<bool> twoExcluded_;     // by a * (slots_ + 1) + b
+    int slots_ = 1;                 // indexes 1..slots_ can be drawn
+    std::vector<bool> oneExcluded_; // by a
+    std::vector<bool> twoExcluded_; // by a * (slots_ + 1) + b
     bool oneAllExcluded_ = false;
     bool twoAllExcluded_ = false;
     QSet<QString> excludedSet_;

@@ -1,14 +1,14 @@
 #pragma once
 
-#include <QString>
-
 #include <cstdint>
+#include <QString>
 
 namespace kb {
 
 // floor(((remaining / limit) * 100 * fullWidth) / 100) in double precision,
 // in exactly that order, never below 0.
-int barWidth(std::int16_t remainingSeconds, std::int16_t timeLimitSeconds, std::int16_t barFullWidth);
+int barWidth(std::int16_t remainingSeconds, std::int16_t timeLimitSeconds,
+             std::int16_t barFullWidth);
 
 // "2.63/秒": characters per second over the chosen round length.
 QString speedText(std::int16_t typedChars, std::int16_t timeLimitSeconds);

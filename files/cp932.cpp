@@ -38,16 +38,14 @@ const Converter& encoder() {
 
 bool isAscii(const char* data, qsizetype size) {
     for (qsizetype i = 0; i < size; ++i)
-        if (static_cast<unsigned char>(data[i]) >= 0x80)
-            return false;
+        if (static_cast<unsigned char>(data[i]) >= 0x80) return false;
     return true;
 }
 
 } // namespace
 
 QString decodeCp932(const char* data, qsizetype size) {
-    if (isAscii(data, size))
-        return QString::fromLatin1(data, size);
+    if (isAscii(data, size)) return QString::fromLatin1(data, size);
     QString out(size, Qt::Uninitialized); // never more code units than bytes
     iconv_t cd = decoder().get();
     char* in = const_cast<char*>(data);
@@ -55,10 +53,8 @@ QString decodeCp932(const char* data, qsizetype size) {
     char* outp = reinterpret_cast<char*>(out.data());
     size_t outLeft = static_cast<size_t>(size) * 2;
     while (inLeft > 0) {
-        if (iconv(cd, &in, &inLeft, &outp, &outLeft) != static_cast<size_t>(-1))
-            break;
-        if (errno == E2BIG)
-            break; // cannot happen: one byte never gives more than one unit
+        if (iconv(cd, &in, &inLeft, &outp, &outLeft) != static_cast<size_t>(-1)) break;
+        if (errno == E2BIG) break; // cannot happen: one byte never gives more than one unit
         // EILSEQ or EINVAL (a lead byte at the end): replace one byte and go on.
         const char16_t replacement = u'\uFFFD';
         std::memcpy(outp, &replacement, 2);
@@ -79,15 +75,16 @@ QByteArray encodeCp932(QStringView text) {
             ascii = false;
             break;
         }
-    if (ascii)
-        return text.toLatin1();
+    if (ascii) return text.toLatin1();
     QByteArray out;
     out.reserve(text.size() * 2);
     iconv_t cd = encoder().get();
     char buf[8];
     // One character at a time, so an unmappable one becomes exactly one "?".
     for (qsizetype i = 0; i < text.size();) {
-        qsizetype units = (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) ? 2 : 1;
+        qsizetype units =
+            (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) ? 2
+                                                                                               : 1;
         char* in = reinterpret_cast<char*>(const_cast<QChar*>(text.data() + i));
         size_t inLeft = static_cast<size_t>(units) * 2;
         char* outp = buf;

@@ -9,7 +9,9 @@ namespace kb {
 // time, so a delimiter after a broken character survives; characters the code
 // page lacks encode as "?".
 QString decodeCp932(const char* data, qsizetype size);
-inline QString decodeCp932(const QByteArray& bytes) { return decodeCp932(bytes.constData(), bytes.size()); }
+inline QString decodeCp932(const QByteArray& bytes) {
+    return decodeCp932(bytes.constData(), bytes.size());
+}
 QByteArray encodeCp932(QStringView text);
 
 // What text reads back as after it was written: unmappable characters become

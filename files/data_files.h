@@ -1,8 +1,7 @@
 #pragma once
 
-#include <QString>
-
 #include <cstdint>
+#include <QString>
 #include <vector>
 
 namespace kb {

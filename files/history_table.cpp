@@ -10,8 +10,16 @@ constexpr QChar kSeparator = QChar(0x1F);
 } // namespace
 
 std::array<QString, 10> HistoryRecord::cells() const {
-    return {date, time, set, QString::number(okCount), QString::number(ngCount), QString::number(typedChars),
-            QString::number(score), rate, speed, length};
+    return {date,
+            time,
+            set,
+            QString::number(okCount),
+            QString::number(ngCount),
+            QString::number(typedChars),
+            QString::number(score),
+            rate,
+            speed,
+            length};
 }
 
 HistoryModel::HistoryModel(QObject* parent) : QAbstractTableModel(parent) {
@@ -23,40 +31,35 @@ int HistoryModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(rows_.size());
 }
 
-int HistoryModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kColumns; }
+int HistoryModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : kColumns;
+}
 
 QString HistoryModel::cell(int row, int column) const {
-    if (row < 0 || row >= rowCount() || column < 0 || column >= kColumns)
-        return {};
+    if (row < 0 || row >= rowCount() || column < 0 || column >= kColumns) return {};
     const QString& joined = rows_[static_cast<size_t>(row)];
     qsizetype start = 0;
     for (int c = 0; c < column; ++c) {
         start = joined.indexOf(kSeparator, start);
-        if (start < 0)
-            return {};
+        if (start < 0) return {};
         ++start;
     }
     qsizetype end = joined.indexOf(kSeparator, start);
-    if (end < 0)
-        end = joined.size();
+    if (end < 0) end = joined.size();
     return joined.mid(start, end - start);
 }
 
 QVariant HistoryModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid())
-        return {};
-    if (role == Qt::DisplayRole)
-        return cell(index.row(), index.column());
+    if (!index.isValid()) return {};
+    if (role == Qt::DisplayRole) return cell(index.row(), index.column());
     if (role == Qt::TextAlignmentRole)
         return static_cast<int>(dataAlign_[static_cast<size_t>(index.column())]);
     return {};
 }
 
 QVariant HistoryModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation == Qt::Vertical || section < 0 || section >= kColumns)
-        return {};
-    if (role == Qt::DisplayRole)
-        return headers_[static_cast<size_t>(section)];
+    if (orientation == Qt::Vertical || section < 0 || section >= kColumns) return {};
+    if (role == Qt::DisplayRole) return headers_[static_cast<size_t>(section)];
     if (role == Qt::TextAlignmentRole)
         return static_cast<int>(headerAlign_[static_cast<size_t>(section)]);
     return {};
@@ -69,16 +72,14 @@ QString HistoryModel::joinRow(const std::array<QString, kColumns>& cells) {
     QString joined;
     joined.reserve(size);
     for (int c = 0; c < kColumns; ++c) {
-        if (c > 0)
-            joined += kSeparator;
+        if (c > 0) joined += kSeparator;
         joined += cells[static_cast<size_t>(c)];
     }
     return joined;
 }
 
 void HistoryModel::setCell(int row, int column, const QString& text) {
-    if (row < 0 || row >= rowCount() || column < 0 || column >= kColumns)
-        return;
+    if (row < 0 || row >= rowCount() || column < 0 || column >= kColumns) return;
     std::array<QString, kColumns> cells;
     for (int c = 0; c < kColumns; ++c)
         cells[static_cast<size_t>(c)] = c == column ? text : cell(row, c);
@@ -127,7 +128,8 @@ void HistoryModel::setHeaderAlignment(int column, Qt::Alignment alignment) {
 void HistoryModel::setDataAlignment(int column, Qt::Alignment alignment) {
     dataAlign_[static_cast<size_t>(column)] = alignment;
     if (rowCount() > 0)
-        Q_EMIT dataChanged(index(0, column), index(rowCount() - 1, column), {Qt::TextAlignmentRole});
+        Q_EMIT dataChanged(index(0, column), index(rowCount() - 1, column),
+                           {Qt::TextAlignmentRole});
 }
 
 std::vector<QString> loadHistoryRows(const QString& name) {
@@ -154,8 +156,8 @@ std::vector<QString> loadHistoryRows(const QString& name) {
 void appendHistory(const QString& name, const HistoryRecord& record) {
     SequentialFile file;
     file.openAppend(name);
-    file.writeRecord({record.date, record.time, record.set, record.okCount, record.ngCount, record.typedChars,
-                      record.score, record.rate, record.speed, record.length});
+    file.writeRecord({record.date, record.time, record.set, record.okCount, record.ngCount,
+                      record.typedChars, record.score, record.rate, record.speed, record.length});
     file.close();
 }
 

@@ -1,10 +1,9 @@
 #pragma once
 
-#include <QAbstractTableModel>
-#include <QString>
-
 #include <array>
 #include <cstdint>
+#include <QAbstractTableModel>
+#include <QString>
 #include <vector>
 
 namespace kb {
@@ -45,8 +44,12 @@ public:
     void setHeaderText(int column, const QString& text);
     void setHeaderAlignment(int column, Qt::Alignment alignment);
     void setDataAlignment(int column, Qt::Alignment alignment);
-    Qt::Alignment dataAlignment(int column) const { return dataAlign_[static_cast<size_t>(column)]; }
-    Qt::Alignment headerAlignment(int column) const { return headerAlign_[static_cast<size_t>(column)]; }
+    Qt::Alignment dataAlignment(int column) const {
+        return dataAlign_[static_cast<size_t>(column)];
+    }
+    Qt::Alignment headerAlignment(int column) const {
+        return headerAlign_[static_cast<size_t>(column)];
+    }
 
 private:
     std::vector<QString> rows_;

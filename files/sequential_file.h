@@ -2,10 +2,9 @@
 
 #include "core/error.h"
 
+#include <cstdint>
 #include <QByteArray>
 #include <QString>
-
-#include <cstdint>
 #include <variant>
 #include <vector>
 

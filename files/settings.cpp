@@ -16,8 +16,9 @@ Settings loadSettings() {
         throw Error(Error::Kind::InvalidValue, kSettingsFile,
                     QStringLiteral("プレイ秒数は 1 以上の数で書いてください（例: 60,1）。"));
     if (s.autoSave < 0 || s.autoSave > 2)
-        throw Error(Error::Kind::InvalidValue, kSettingsFile,
-                    QStringLiteral("自動保存の値は 0、1、2 のどれかで書いてください（例: 60,1）。"));
+        throw Error(
+            Error::Kind::InvalidValue, kSettingsFile,
+            QStringLiteral("自動保存の値は 0、1、2 のどれかで書いてください（例: 60,1）。"));
     return s;
 }
 

@@ -1,6 +1,5 @@
-#include "support/window_fixture.h"
-
 #include "app/answer_box.h"
+#include "support/window_fixture.h"
 
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -31,11 +30,16 @@ private Q_SLOTS:
     void typedRomajiIsJudgedAsHiragana_data() {
         QTest::addColumn<QString>("keys");
         QTest::addColumn<QString>("logLine");
-        QTest::newRow("asa") << "asa" << "あ _ あさ";
-        QTest::newRow("pending n becomes ん at Enter") << "kaan" << "あ _ かあん";
-        QTest::newRow("other pending letters stay") << "ak" << "あ _ あk";
-        QTest::newRow("doubled consonant") << "akkii" << "あ _ あっきい";
-        QTest::newRow("upper case composes too") << "ASA" << "あ _ あさ";
+        QTest::newRow("asa") << "asa"
+                             << "あ _ あさ";
+        QTest::newRow("pending n becomes ん at Enter") << "kaan"
+                                                       << "あ _ かあん";
+        QTest::newRow("other pending letters stay") << "ak"
+                                                    << "あ _ あk";
+        QTest::newRow("doubled consonant") << "akkii"
+                                           << "あ _ あっきい";
+        QTest::newRow("upper case composes too") << "ASA"
+                                                 << "あ _ あさ";
     }
     void typedRomajiIsJudgedAsHiragana() {
         QFETCH(QString, keys);

@@ -1,14 +1,12 @@
-#include "support/window_fixture.h"
-
 #include "app/answer_box.h"
 #include "app/controls.h"
 #include "app/history_grid.h"
+#include "support/window_fixture.h"
 
 #include <QLabel>
 #include <QListWidget>
 #include <QTest>
 #include <QToolButton>
-
 #include <unistd.h>
 
 using namespace kb;
@@ -99,7 +97,8 @@ private Q_SLOTS:
         answer(w, QStringLiteral("いぬ")); // the empty question is at the head of any word
         QCOMPARE(logLines(w), QStringList{" _ いぬ"});
         QCOMPARE(w.lblTen[3]->text(), QStringLiteral("1"));
-        QCOMPARE(w.lblMondai->text(), QStringLiteral("う")); // a question is shown although no round runs
+        QCOMPARE(w.lblMondai->text(),
+                 QStringLiteral("う")); // a question is shown although no round runs
         w.cmdStart->click();
         w.tmrStart_Timer();
         answer(w, QStringLiteral("うし")); // judged against the question left over
@@ -147,7 +146,8 @@ private Q_SLOTS:
         QString list;
         for (int i = 0; i < 4999; ++i)
             list += QStringLiteral("ん\r\n");
-        WindowFixture f(QStringLiteral("あ\r\nい\r\n"), "60,1\r\n", list + QStringLiteral("い\r\n"));
+        WindowFixture f(QStringLiteral("あ\r\nい\r\n"), "60,1\r\n",
+                        list + QStringLiteral("い\r\n"));
         MainWindow& w = f.load();
         const QByteArray before = readBytes(kExclusionFile);
         startRound(w);
@@ -188,11 +188,12 @@ private Q_SLOTS:
         QCOMPARE(int(w.state().typedChars), 40);
         runOut(w, f.clock);
         QCOMPARE(w.msgRireki->rows(), 2); // saved automatically
-        const QStringList expected{"1",  "2009/06/21", "21:07:45", "１",    "5",     "1",
+        const QStringList expected{"1",  "2009/06/21", "21:07:45", "１",      "5",   "1",
                                    "40", "4",          "83.3%",    "0.67/秒", "60秒"};
         for (int c = 0; c <= 10; ++c)
             QCOMPARE(w.msgRireki->textAt(1, c), expected[c]);
-        const QByteArray record = encodeCp932(u"\"2009/06/21\",\"21:07:45\",\"１\",5,1,40,4,\"83.3%\",\"0.67/秒\",\"60秒\"\r\n");
+        const QByteArray record = encodeCp932(
+            u"\"2009/06/21\",\"21:07:45\",\"１\",5,1,40,4,\"83.3%\",\"0.67/秒\",\"60秒\"\r\n");
         QCOMPARE(readBytes(kHistoryFile), record);
         w.cmdHozon->click(); // saving twice gives two rows
         QCOMPARE(w.msgRireki->rows(), 3);
@@ -200,7 +201,8 @@ private Q_SLOTS:
         QCOMPARE(readBytes(kHistoryFile), record + record);
 
         // The next start shows the same rows.
-        WindowFixture again = WindowFixture(QStringLiteral("あ\r\n"), "60,1\r\n", {}, record + record);
+        WindowFixture again =
+            WindowFixture(QStringLiteral("あ\r\n"), "60,1\r\n", {}, record + record);
         MainWindow& w2 = again.load();
         for (int c = 0; c <= 10; ++c)
             QCOMPARE(w2.msgRireki->textAt(1, c), expected[c]);
@@ -247,7 +249,8 @@ private Q_SLOTS:
     }
 
     void clearAsksFirstAndEmptiesBoth() {
-        const QByteArray record = "\"2009/06/21\",\"21:07:45\",\"1\",1,0,2,1,\"100.0%\",\"0.03\",\"60\"\r\n";
+        const QByteArray record =
+            "\"2009/06/21\",\"21:07:45\",\"1\",1,0,2,1,\"100.0%\",\"0.03\",\"60\"\r\n";
         WindowFixture f(QStringLiteral("あ\r\n"), "60,0\r\n", {}, record + record);
         MainWindow& w = f.load();
         f.messages.answers = {MessageBoxes::Answer::Cancel};
@@ -277,7 +280,8 @@ private Q_SLOTS:
     }
 
     void clearThatCannotEmptyTheFileKeepsTheTable() {
-        const QByteArray record = "\"2009/06/21\",\"21:07:45\",\"1\",1,0,2,1,\"100.0%\",\"0.03\",\"60\"\r\n";
+        const QByteArray record =
+            "\"2009/06/21\",\"21:07:45\",\"1\",1,0,2,1,\"100.0%\",\"0.03\",\"60\"\r\n";
         WindowFixture f(QStringLiteral("あ\r\n"), "60,0\r\n", {}, record);
         MainWindow& w = f.load();
         QFile::remove(kHistoryFile);

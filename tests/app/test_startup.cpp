@@ -1,13 +1,11 @@
-#include "support/window_fixture.h"
-
 #include "app/answer_box.h"
 #include "app/controls.h"
 #include "app/history_grid.h"
+#include "support/window_fixture.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QTest>
-
 #include <unistd.h>
 
 using namespace kb;
@@ -20,22 +18,31 @@ private Q_SLOTS:
         QTest::addColumn<QString>("file");
         QTest::addColumn<QByteArray>("content"); // "<missing>" or "<dir>" for those cases
         QTest::addColumn<QString>("says");
-        QTest::newRow("settings missing") << kSettingsFile << QByteArray("<missing>") << "見つかりません";
+        QTest::newRow("settings missing")
+            << kSettingsFile << QByteArray("<missing>") << "見つかりません";
         QTest::newRow("kana missing") << kKanaFile << QByteArray("<missing>") << "見つかりません";
-        QTest::newRow("exclusions missing") << kExclusionFile << QByteArray("<missing>") << "見つかりません";
-        QTest::newRow("history missing") << kHistoryFile << QByteArray("<missing>") << "見つかりません";
-        QTest::newRow("history is a directory") << kHistoryFile << QByteArray("<dir>") << "読み込めません";
-        QTest::newRow("settings short") << kSettingsFile << QByteArray("60\r\n") << "途中で終わって";
+        QTest::newRow("exclusions missing")
+            << kExclusionFile << QByteArray("<missing>") << "見つかりません";
+        QTest::newRow("history missing")
+            << kHistoryFile << QByteArray("<missing>") << "見つかりません";
+        QTest::newRow("history is a directory")
+            << kHistoryFile << QByteArray("<dir>") << "読み込めません";
+        QTest::newRow("settings short")
+            << kSettingsFile << QByteArray("60\r\n") << "途中で終わって";
         QTest::newRow("settings empty") << kSettingsFile << QByteArray("") << "途中で終わって";
-        QTest::newRow("round length not a number") << kSettingsFile << QByteArray("abc,1\r\n") << "使えない値";
-        QTest::newRow("auto-save out of range") << kSettingsFile << QByteArray("60,5\r\n") << "使えない値";
-        QTest::newRow("101 kana") << kKanaFile << QByteArray(101 * 2, 'a').replace("aa", "a\n") << "多すぎ";
-        QTest::newRow("5001 exclusions") << kExclusionFile << QByteArray(5001 * 2, 'a').replace("aa", "a\n")
-                                         << "多すぎ";
-        QTest::newRow("history record incomplete") << kHistoryFile << QByteArray("\"a\",\"b\",\"c\",1,2\r\n")
-                                                   << "途中で終わって";
+        QTest::newRow("round length not a number")
+            << kSettingsFile << QByteArray("abc,1\r\n") << "使えない値";
+        QTest::newRow("auto-save out of range")
+            << kSettingsFile << QByteArray("60,5\r\n") << "使えない値";
+        QTest::newRow("101 kana") << kKanaFile << QByteArray(101 * 2, 'a').replace("aa", "a\n")
+                                  << "多すぎ";
+        QTest::newRow("5001 exclusions")
+            << kExclusionFile << QByteArray(5001 * 2, 'a').replace("aa", "a\n") << "多すぎ";
+        QTest::newRow("history record incomplete")
+            << kHistoryFile << QByteArray("\"a\",\"b\",\"c\",1,2\r\n") << "途中で終わって";
         QTest::newRow("history number out of range")
-            << kHistoryFile << QByteArray("\"a\",\"b\",\"c\",1,2,3,40000,\"x\",\"y\",\"z\"\r\n") << "範囲";
+            << kHistoryFile << QByteArray("\"a\",\"b\",\"c\",1,2,3,40000,\"x\",\"y\",\"z\"\r\n")
+            << "範囲";
     }
     void brokenFilesStopStartupNamingTheFile() {
         QFETCH(QString, file);
@@ -58,7 +65,8 @@ private Q_SLOTS:
     }
 
     void listsAtTheirLimitsLoad() {
-        WindowFixture f(QString(100, QLatin1Char('a')).replace(QLatin1String("a"), QLatin1String("か\r\n")));
+        WindowFixture f(
+            QString(100, QLatin1Char('a')).replace(QLatin1String("a"), QLatin1String("か\r\n")));
         writeBytes(kExclusionFile, QByteArray(5000 * 2, 'a').replace("aa", "a\n"));
         MainWindow& w = f.load();
         QCOMPARE(int(w.state().kanaCount), 100);
@@ -68,8 +76,9 @@ private Q_SLOTS:
     void historyOf32767RecordsStillStarts() {
         // The program's own saves can reach this count; it must never lock the player out.
         QByteArray history;
-        const QByteArray record = "\"2009/06/21\",\"21:07:45\",\"" + encodeCp932(u"１") + "\",1,0,2,1,\"100.0%\",\"0.03/" +
-                                  encodeCp932(u"秒") + "\",\"60" + encodeCp932(u"秒") + "\"\r\n";
+        const QByteArray record = "\"2009/06/21\",\"21:07:45\",\"" + encodeCp932(u"１") +
+                                  "\",1,0,2,1,\"100.0%\",\"0.03/" + encodeCp932(u"秒") + "\",\"60" +
+                                  encodeCp932(u"秒") + "\"\r\n";
         for (int i = 0; i < 32767; ++i)
             history += record;
         WindowFixture f(QStringLiteral("あ\r\n"), "60,1\r\n", {}, history);
@@ -93,8 +102,8 @@ private Q_SLOTS:
         QCOMPARE(w.state().kanaTable[2], QStringLiteral("い"));
         QVERIFY(w.state().currentQuestion.isEmpty());
         // The placeholders are emptied; the selections filled.
-        for (QLabel* l : {w.lblMondai, w.lblOk, w.lblNg, w.lblMoji_T, w.lblByou, w.lblRitu, w.lblTen[0], w.lblTen[1],
-                          w.lblTen[2], w.lblTen[3]})
+        for (QLabel* l : {w.lblMondai, w.lblOk, w.lblNg, w.lblMoji_T, w.lblByou, w.lblRitu,
+                          w.lblTen[0], w.lblTen[1], w.lblTen[2], w.lblTen[3]})
             QVERIFY2(l->text().isEmpty(), qPrintable(l->text()));
         QVERIFY(w.txtKaitou->text().isEmpty());
         QCOMPARE(w.cboJikan->count(), 18);
@@ -114,7 +123,8 @@ private Q_SLOTS:
     void settingsAreNotRewrittenWhenTheSwitchStaysOff() {
         WindowFixture f(QStringLiteral("あ\r\n"), "60,0");
         f.load();
-        QCOMPARE(readBytes(kSettingsFile), QByteArray("60,0")); // untouched, not even a line end added
+        QCOMPARE(readBytes(kSettingsFile),
+                 QByteArray("60,0")); // untouched, not even a line end added
     }
 
     void autoSaveOnRewritesTheSameValues() {
@@ -141,7 +151,8 @@ private Q_SLOTS:
         QCOMPARE(w.msgRireki->rows(), records + 1);
         QCOMPARE(w.msgRireki->topRow() > 1, scrolled && records > 6);
         if (scrolled) // the last row is in view
-            QVERIFY(w.msgRireki->rowViewportPosition(records - 1) < w.msgRireki->viewport()->height());
+            QVERIFY(w.msgRireki->rowViewportPosition(records - 1) <
+                    w.msgRireki->viewport()->height());
     }
 };
 

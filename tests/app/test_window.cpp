@@ -1,8 +1,7 @@
-#include "support/window_fixture.h"
-
 #include "app/answer_box.h"
 #include "app/controls.h"
 #include "app/history_grid.h"
+#include "support/window_fixture.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -82,8 +81,9 @@ private Q_SLOTS:
         WindowFixture f;
         MainWindow& w = f.load();
         w.activateWindow();
-        const QList<QWidget*> order = {w.cmdStart, w.cmdHozon, w.cmdClear, w.cmdHelp,   w.cmdEnd, w.cboJikan,
-                                       w.chkAs,    w.msgRireki, w.txtKaitou, w.lstRireki, w.cboSet};
+        const QList<QWidget*> order = {w.cmdStart,  w.cmdHozon,  w.cmdClear, w.cmdHelp,
+                                       w.cmdEnd,    w.cboJikan,  w.chkAs,    w.msgRireki,
+                                       w.txtKaitou, w.lstRireki, w.cboSet};
         // Walk the chain as Tab does, skipping what takes no Tab focus.
         QWidget* current = order[0];
         for (qsizetype i = 1; i < order.size(); ++i) {
@@ -91,7 +91,9 @@ private Q_SLOTS:
             while (!(next->focusPolicy() & Qt::TabFocus) || next->focusProxy())
                 next = next->nextInFocusChain();
             QVERIFY2(next == order[i] || next->parentWidget() == order[i],
-                     qPrintable(QStringLiteral("after %1 comes %2").arg(i).arg(QString::fromLatin1(next->metaObject()->className()))));
+                     qPrintable(QStringLiteral("after %1 comes %2")
+                                    .arg(i)
+                                    .arg(QString::fromLatin1(next->metaObject()->className()))));
             current = next;
         }
         // Labels and pictures take no focus.
@@ -103,7 +105,8 @@ private Q_SLOTS:
         WindowFixture f;
         MainWindow& w = f.load();
         const DrillState before = w.state();
-        for (QWidget* c : std::initializer_list<QWidget*>{w.lblMondai, w.imgStart[1], w.Image1, w.lblOk, w.Label2[0]})
+        for (QWidget* c : std::initializer_list<QWidget*>{w.lblMondai, w.imgStart[1], w.Image1,
+                                                          w.lblOk, w.Label2[0]})
             QTest::mouseClick(c, Qt::LeftButton);
         QTest::mouseClick(w.msgRireki->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
         QTest::mouseClick(w.lstRireki->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
@@ -121,7 +124,8 @@ private Q_SLOTS:
         MainWindow& w = f.load();
         const QPoint barPoint = w.shpJikanK->geometry().center();
         QCOMPARE(frontMostAt(w.Frame1, barPoint), w.shpJikanK); // green covers red at full width
-        QCOMPARE(frontMostAt(w.Frame1, w.imgStart[1]->geometry().center()), w.imgStart[1]); // red lamp on top
+        QCOMPARE(frontMostAt(w.Frame1, w.imgStart[1]->geometry().center()),
+                 w.imgStart[1]); // red lamp on top
         QVERIFY(w.imgStart[2]->isVisible() && w.imgStart[3]->isVisible());
         // Rendered, the bar shows only green at full width.
         const QImage image = w.grab().toImage();
@@ -138,7 +142,7 @@ private Q_SLOTS:
         QVERIFY(!t.isChecked());
         t.setValue(2);
         QCOMPARE(changes, 1); // no change, no event
-        t.click();             // from greyed a click turns it on
+        t.click();            // from greyed a click turns it on
         QCOMPARE(t.value(), 1);
         t.click();
         QCOMPARE(t.value(), 0);

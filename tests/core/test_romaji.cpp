@@ -1,9 +1,8 @@
 #include "core/kana_convert.h"
 #include "core/romaji.h"
 
-#include <QTest>
-
 #include <functional>
+#include <QTest>
 
 using namespace kb;
 
@@ -113,8 +112,8 @@ private Q_SLOTS:
         for (const RomajiSpelling& s : romajiSpellings()) {
             for (const char16_t* before : {u"", u"ん", u"っ", u"か"}) {
                 for (const char16_t* after : {u"", u"ん", u"あ"}) {
-                    const QString kana = QString::fromUtf16(before) +
-                                         QString::fromUtf16(s.kana) + QString::fromUtf16(after);
+                    const QString kana = QString::fromUtf16(before) + QString::fromUtf16(s.kana) +
+                                         QString::fromUtf16(after);
                     QCOMPARE(romajiToHiragana(hiraganaToRomaji(kana)), kana);
                 }
             }

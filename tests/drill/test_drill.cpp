@@ -3,9 +3,8 @@
 #include "drill/question_generator.h"
 #include "drill/round_control.h"
 
-#include <QTest>
-
 #include <map>
+#include <QTest>
 
 using namespace kb;
 
@@ -38,19 +37,32 @@ private Q_SLOTS:
         QTest::addColumn<QString>("question");
         QTest::addColumn<QString>("word");
         QTest::addColumn<Verdict>("verdict");
-        QTest::newRow("exact") << "あ" << "あ" << Verdict::Exact;
-        QTest::newRow("head") << "あ" << "あさ" << Verdict::Head;
-        QTest::newRow("tail") << "あ" << "いあ" << Verdict::Tail;
-        QTest::newRow("inside") << "あ" << "かあさ" << Verdict::Inside;
-        QTest::newRow("head and tail is head") << "あ" << "あいあ" << Verdict::Head;
-        QTest::newRow("question twice is head") << "あい" << "あいあい" << Verdict::Head;
-        QTest::newRow("tail and inside is tail") << "あ" << "かあいあ" << Verdict::Tail;
-        QTest::newRow("order of two kana matters") << "あい" << "いあ" << Verdict::Rejected;
-        QTest::newRow("katakana differs") << "あ" << "ア" << Verdict::Rejected;
-        QTest::newRow("half width differs") << "ア" << "ｱ" << Verdict::Rejected;
-        QTest::newRow("case differs") << "a" << "A" << Verdict::Rejected;
-        QTest::newRow("empty question is found at the head") << "" << "いぬ" << Verdict::Head;
-        QTest::newRow("longer question than word") << "あいう" << "あい" << Verdict::Rejected;
+        QTest::newRow("exact") << "あ"
+                               << "あ" << Verdict::Exact;
+        QTest::newRow("head") << "あ"
+                              << "あさ" << Verdict::Head;
+        QTest::newRow("tail") << "あ"
+                              << "いあ" << Verdict::Tail;
+        QTest::newRow("inside") << "あ"
+                                << "かあさ" << Verdict::Inside;
+        QTest::newRow("head and tail is head") << "あ"
+                                               << "あいあ" << Verdict::Head;
+        QTest::newRow("question twice is head") << "あい"
+                                                << "あいあい" << Verdict::Head;
+        QTest::newRow("tail and inside is tail") << "あ"
+                                                 << "かあいあ" << Verdict::Tail;
+        QTest::newRow("order of two kana matters") << "あい"
+                                                   << "いあ" << Verdict::Rejected;
+        QTest::newRow("katakana differs") << "あ"
+                                          << "ア" << Verdict::Rejected;
+        QTest::newRow("half width differs") << "ア"
+                                            << "ｱ" << Verdict::Rejected;
+        QTest::newRow("case differs") << "a"
+                                      << "A" << Verdict::Rejected;
+        QTest::newRow("empty question is found at the head") << ""
+                                                             << "いぬ" << Verdict::Head;
+        QTest::newRow("longer question than word") << "あいう"
+                                                   << "あい" << Verdict::Rejected;
     }
     void verdicts() {
         QFETCH(QString, question);
@@ -111,7 +123,8 @@ private Q_SLOTS:
         gen.prepare(s);
         RandomSource random(7);
         int drawsOfSet = 0;
-        const QuestionGenerator::Environment env{random, [] { return 10.0; }, [&] {
+        const QuestionGenerator::Environment env{random, [] { return 10.0; },
+                                                 [&] {
                                                      ++drawsOfSet;
                                                      return QStringLiteral("２文字");
                                                  }};
@@ -134,14 +147,14 @@ private Q_SLOTS:
         QStringList excluded;
         for (const QString& a : numbered(2))
             for (const QString& b : numbered(2))
-                if (a + b != QStringLiteral("2.1."))
-                    excluded << a + b;
+                if (a + b != QStringLiteral("2.1.")) excluded << a + b;
         const DrillState s = stateWith(numbered(2), excluded);
         QuestionGenerator gen;
         gen.prepare(s);
         RandomSource random(3);
         int setReads = 0;
-        const QuestionGenerator::Environment env{random, [] { return 0.5; }, [&] {
+        const QuestionGenerator::Environment env{random, [] { return 0.5; },
+                                                 [&] {
                                                      ++setReads;
                                                      return QStringLiteral("２文字");
                                                  }};
@@ -151,8 +164,9 @@ private Q_SLOTS:
     }
 
     void exclusionIsExactAndWholeQuestion() {
-        const DrillState s = stateWith({QStringLiteral("あ"), QStringLiteral("い")},
-                                       {QStringLiteral("あ"), QStringLiteral("あい"), QStringLiteral("イ")});
+        const DrillState s =
+            stateWith({QStringLiteral("あ"), QStringLiteral("い")},
+                      {QStringLiteral("あ"), QStringLiteral("あい"), QStringLiteral("イ")});
         QuestionGenerator gen;
         gen.prepare(s);
         RandomSource random(11);
@@ -165,7 +179,8 @@ private Q_SLOTS:
         for (int i = 0; i < 400; ++i)
             two.insert(*gen.next(s, env));
         QCOMPARE(one, (QSet<QString>{QStringLiteral("い")}));
-        QCOMPARE(two, (QSet<QString>{QStringLiteral("ああ"), QStringLiteral("いあ"), QStringLiteral("いい")}));
+        QCOMPARE(two, (QSet<QString>{QStringLiteral("ああ"), QStringLiteral("いあ"),
+                                     QStringLiteral("いい")}));
     }
 
     void everyQuestionExcludedIsReportedNotLooped() {

@@ -1,13 +1,11 @@
-#include "support/fakes.h"
-
 #include "files/cp932.h"
 #include "files/data_files.h"
 #include "files/history_table.h"
 #include "files/sequential_file.h"
 #include "files/settings.h"
+#include "support/fakes.h"
 
 #include <QTest>
-
 #include <unistd.h>
 
 using namespace kb;
@@ -48,13 +46,15 @@ private Q_SLOTS:
         QTest::newRow("one per line") << cp(u"あ\r\nい\r\n") << QStringList{"あ", "い"};
         QTest::newRow("commas split a line") << cp(u"あ,い\r\n") << QStringList{"あ", "い"};
         QTest::newRow("quotes are removed") << cp(u"\"あ\"\r\n") << QStringList{"あ"};
-        QTest::newRow("quoted comma stays") << cp(u"\"あ,い\",う\r\n") << QStringList{"あ,い", "う"};
+        QTest::newRow("quoted comma stays")
+            << cp(u"\"あ,い\",う\r\n") << QStringList{"あ,い", "う"};
         QTest::newRow("after the closing quote up to the comma is skipped")
             << cp(u"\"あ\"xyz,い\r\n") << QStringList{"あ", "い"};
         QTest::newRow("last line without line end") << cp(u"あ\r\nい") << QStringList{"あ", "い"};
         QTest::newRow("LF only") << cp(u"あ\nい\n") << QStringList{"あ", "い"};
         QTest::newRow("CR only") << cp(u"あ\rい\r") << QStringList{"あ", "い"};
-        QTest::newRow("empty line in the middle") << cp(u"あ\r\n\r\nい\r\n") << QStringList{"あ", "", "い"};
+        QTest::newRow("empty line in the middle")
+            << cp(u"あ\r\n\r\nい\r\n") << QStringList{"あ", "", "い"};
         QTest::newRow("two line ends at the end give an empty last item")
             << cp(u"あ\r\n\r\n") << QStringList{"あ", ""};
         QTest::newRow("empty between commas") << cp(u"あ,,い\r\n") << QStringList{"あ", "", "い"};
@@ -63,7 +63,8 @@ private Q_SLOTS:
         QTest::newRow("quoted blanks stay") << cp(u"\" あ \"\r\n") << QStringList{" あ "};
         QTest::newRow("unclosed quote runs to the end") << cp(u"\"あい") << QStringList{"あい"};
         // 0x5C (backslash) and 0x7C are trail bytes of ソ and ポ; they are no delimiters.
-        QTest::newRow("trail bytes that look like ASCII") << cp(u"ソ,ポ,表\r\n") << QStringList{"ソ", "ポ", "表"};
+        QTest::newRow("trail bytes that look like ASCII")
+            << cp(u"ソ,ポ,表\r\n") << QStringList{"ソ", "ポ", "表"};
         QTest::newRow("half-width katakana") << cp(u"ｶﾀｶﾅ\r\n") << QStringList{"ｶﾀｶﾅ"};
         QTest::newRow("invalid bytes do not swallow the delimiter")
             << QByteArray("\x81,\xFF\r\nA\r\n", 8) << QStringList{"\uFFFD", "\uFFFD", "A"};
@@ -122,7 +123,8 @@ private Q_SLOTS:
     void openErrors() {
         WorkDir dir;
         SequentialFile f;
-        QCOMPARE(errorOf([&] { f.openRead(QStringLiteral("missing.txt")); }), Error::Kind::FileNotFound);
+        QCOMPARE(errorOf([&] { f.openRead(QStringLiteral("missing.txt")); }),
+                 Error::Kind::FileNotFound);
         QDir().mkdir(QStringLiteral("adir"));
         QCOMPARE(errorOf([&] { f.openRead(QStringLiteral("adir")); }), Error::Kind::CannotRead);
         QCOMPARE(errorOf([&] { f.openAppend(QStringLiteral("adir")); }), Error::Kind::CannotWrite);
@@ -133,27 +135,29 @@ private Q_SLOTS:
         WorkDir dir;
         SequentialFile f;
         f.openRewrite(QStringLiteral("out.txt"));
-        f.writeRecord({QStringLiteral("2009/06/21"), std::int16_t(15), std::int16_t(-3), QStringLiteral("60秒")});
+        f.writeRecord({QStringLiteral("2009/06/21"), std::int16_t(15), std::int16_t(-3),
+                       QStringLiteral("60秒")});
         f.printLine(QStringLiteral("あ"));
         f.close();
-        QCOMPARE(readBytes(QStringLiteral("out.txt")),
-                 QByteArray("\"2009/06/21\",15,-3,\"60") + encodeCp932(u"秒") + "\"\r\n" + encodeCp932(u"あ") + "\r\n");
+        QCOMPARE(readBytes(QStringLiteral("out.txt")), QByteArray("\"2009/06/21\",15,-3,\"60") +
+                                                           encodeCp932(u"秒") + "\"\r\n" +
+                                                           encodeCp932(u"あ") + "\r\n");
     }
 
     void cp932RoundTrip() {
-        // Every double-byte character and every half-width katakana survives bytes -> text -> bytes.
+        // Every double-byte character and every half-width katakana survives bytes -> text ->
+        // bytes.
         QByteArray all;
         for (int b = 0xA1; b <= 0xDF; ++b)
             all += char(b);
-        // Rows ED and FA..FC repeat characters found elsewhere, so only their bytes round-trip one way.
+        // Rows ED and FA..FC repeat characters found elsewhere, so only their bytes round-trip one
+        // way.
         for (int lead : {0x81, 0x82, 0x83, 0x84, 0x88, 0x98, 0x9F, 0xE0, 0xEA})
             for (int trail = 0x40; trail <= 0xFC; ++trail) {
-                if (trail == 0x7F)
-                    continue;
+                if (trail == 0x7F) continue;
                 const char pair[] = {char(lead), char(trail)};
                 const QString s = decodeCp932(pair, 2);
-                if (s.size() == 1 && s[0] != QChar(0xFFFD))
-                    all.append(pair, 2);
+                if (s.size() == 1 && s[0] != QChar(0xFFFD)) all.append(pair, 2);
             }
         QCOMPARE(encodeCp932(decodeCp932(all)), all);
         // The wave dash is 0x8160 whichever of its two Unicode faces is written.
@@ -174,7 +178,8 @@ private Q_SLOTS:
         std::vector<QString> table(101);
         QCOMPARE(loadList(QStringLiteral("l.txt"), table, 100), std::int16_t(100));
         writeCp932(QStringLiteral("l.txt"), hundred + QStringLiteral("き"));
-        QCOMPARE(errorOf([&] { loadList(QStringLiteral("l.txt"), table, 100); }), Error::Kind::IndexOutOfRange);
+        QCOMPARE(errorOf([&] { loadList(QStringLiteral("l.txt"), table, 100); }),
+                 Error::Kind::IndexOutOfRange);
         writeBytes(QStringLiteral("l.txt"), {});
         QCOMPARE(loadList(QStringLiteral("l.txt"), table, 100), std::int16_t(0));
     }
@@ -187,12 +192,18 @@ private Q_SLOTS:
         QTest::newRow("normal") << QByteArray("60,1\r\n") << 60 << 1 << -1;
         QTest::newRow("third state") << QByteArray("60,2\r\n") << 60 << 2 << -1;
         QTest::newRow("not in the list") << QByteArray("75,0\r\n") << 75 << 0 << -1;
-        QTest::newRow("one item per line, trailing junk ignored") << QByteArray("90\r\n0\r\nxx") << 90 << 0 << -1;
-        QTest::newRow("only one item") << QByteArray("60\r\n") << 0 << 0 << int(Error::Kind::EndOfFile);
-        QTest::newRow("round length not a number") << QByteArray("abc,1\r\n") << 0 << 0 << int(Error::Kind::InvalidValue);
-        QTest::newRow("negative round length") << QByteArray("-5,1\r\n") << 0 << 0 << int(Error::Kind::InvalidValue);
-        QTest::newRow("auto-save 3") << QByteArray("60,3\r\n") << 0 << 0 << int(Error::Kind::InvalidValue);
-        QTest::newRow("auto-save -1") << QByteArray("60,-1\r\n") << 0 << 0 << int(Error::Kind::InvalidValue);
+        QTest::newRow("one item per line, trailing junk ignored")
+            << QByteArray("90\r\n0\r\nxx") << 90 << 0 << -1;
+        QTest::newRow("only one item")
+            << QByteArray("60\r\n") << 0 << 0 << int(Error::Kind::EndOfFile);
+        QTest::newRow("round length not a number")
+            << QByteArray("abc,1\r\n") << 0 << 0 << int(Error::Kind::InvalidValue);
+        QTest::newRow("negative round length")
+            << QByteArray("-5,1\r\n") << 0 << 0 << int(Error::Kind::InvalidValue);
+        QTest::newRow("auto-save 3")
+            << QByteArray("60,3\r\n") << 0 << 0 << int(Error::Kind::InvalidValue);
+        QTest::newRow("auto-save -1")
+            << QByteArray("60,-1\r\n") << 0 << 0 << int(Error::Kind::InvalidValue);
     }
     void settings() {
         QFETCH(QByteArray, bytes);
@@ -231,13 +242,22 @@ private Q_SLOTS:
         saveSettings({20, 1});
         QVERIFY(QFileInfo(kSettingsFile).isSymLink());
         QCOMPARE(readBytes(QStringLiteral("real.txt")), QByteArray("20,1\r\n"));
-        QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 2); // no temporary left
+        QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden | QDir::System).size(),
+                 2); // no temporary left
     }
 
     void historyRecordReadsBackTheSameValues() {
         WorkDir dir;
-        const HistoryRecord r{QStringLiteral("2009/06/21"), QStringLiteral("21:07:45"), QStringLiteral("１"), 15, 3,
-                              40, -25, QStringLiteral("83.3%"), QStringLiteral("0.67/秒"), QStringLiteral("60秒")};
+        const HistoryRecord r{QStringLiteral("2009/06/21"),
+                              QStringLiteral("21:07:45"),
+                              QStringLiteral("１"),
+                              15,
+                              3,
+                              40,
+                              -25,
+                              QStringLiteral("83.3%"),
+                              QStringLiteral("0.67/秒"),
+                              QStringLiteral("60秒")};
         appendHistory(kHistoryFile, r);
         appendHistory(kHistoryFile, r);
         const std::vector<QString> rows = loadHistoryRows(kHistoryFile);
@@ -254,9 +274,11 @@ private Q_SLOTS:
     void historyLoadErrors_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<Error::Kind>("kind");
-        QTest::newRow("record cut short") << QByteArray("\"a\",\"b\",\"c\",1,2,3\r\n") << Error::Kind::EndOfFile;
+        QTest::newRow("record cut short")
+            << QByteArray("\"a\",\"b\",\"c\",1,2,3\r\n") << Error::Kind::EndOfFile;
         QTest::newRow("counter out of range")
-            << QByteArray("\"a\",\"b\",\"c\",1,2,99999,4,\"x\",\"y\",\"z\"\r\n") << Error::Kind::Overflow;
+            << QByteArray("\"a\",\"b\",\"c\",1,2,99999,4,\"x\",\"y\",\"z\"\r\n")
+            << Error::Kind::Overflow;
     }
     void historyLoadErrors() {
         QFETCH(QByteArray, bytes);
@@ -272,10 +294,12 @@ private Q_SLOTS:
         writeBytes(kHistoryFile, before);
         // A directory in place of the file fails at open, even for root.
         QDir().mkdir(QStringLiteral("sub"));
-        QCOMPARE(errorOf([] { appendHistory(QStringLiteral("sub"), HistoryRecord{}); }), Error::Kind::CannotWrite);
+        QCOMPARE(errorOf([] { appendHistory(QStringLiteral("sub"), HistoryRecord{}); }),
+                 Error::Kind::CannotWrite);
         // The device that is always full fails partway.
         QVERIFY(::symlink("/dev/full", "full.txt") == 0);
-        QCOMPARE(errorOf([] { appendExclusionTo(QStringLiteral("full.txt")); }), Error::Kind::CannotWrite);
+        QCOMPARE(errorOf([] { appendExclusionTo(QStringLiteral("full.txt")); }),
+                 Error::Kind::CannotWrite);
         QCOMPARE(readBytes(kHistoryFile), before);
         // Appending to a missing file creates it; a failure would not leave one behind.
         appendHistory(QStringLiteral("new.txt"), HistoryRecord{});
@@ -293,10 +317,13 @@ private Q_SLOTS:
     void exclusionLinesReadBackAsTheSameQuestion_data() {
         QTest::addColumn<QString>("question");
         QTest::addColumn<QByteArray>("line");
-        QTest::newRow("plain kana is a bare line") << QStringLiteral("あい") << encodeCp932(u"あい\r\n");
+        QTest::newRow("plain kana is a bare line")
+            << QStringLiteral("あい") << encodeCp932(u"あい\r\n");
         QTest::newRow("empty question is an empty line") << QString() << QByteArray("\r\n");
-        QTest::newRow("comma is quoted") << QStringLiteral("あ,い") << encodeCp932(u"\"あ,い\"\r\n");
-        QTest::newRow("leading blank is quoted") << QStringLiteral(" あ") << encodeCp932(u"\" あ\"\r\n");
+        QTest::newRow("comma is quoted")
+            << QStringLiteral("あ,い") << encodeCp932(u"\"あ,い\"\r\n");
+        QTest::newRow("leading blank is quoted")
+            << QStringLiteral(" あ") << encodeCp932(u"\" あ\"\r\n");
     }
     void exclusionLinesReadBackAsTheSameQuestion() {
         QFETCH(QString, question);

@@ -5,13 +5,12 @@
 #include "core/clock.h"
 #include "files/cp932.h"
 
+#include <deque>
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QStringList>
 #include <QTemporaryDir>
-
-#include <deque>
 
 namespace kb::test {
 
@@ -35,10 +34,10 @@ class FakeMessages final : public MessageBoxes {
 public:
     QList<ShownMessage> shown;
     std::deque<Answer> answers; // answered in turn; OK when none is left
-    Answer show(QWidget*, const QString& text, const QString& title, Buttons buttons, Icon icon) override {
+    Answer show(QWidget*, const QString& text, const QString& title, Buttons buttons,
+                Icon icon) override {
         shown.append({text, title, buttons, icon});
-        if (answers.empty())
-            return Answer::Ok;
+        if (answers.empty()) return Answer::Ok;
         const Answer a = answers.front();
         answers.pop_front();
         return a;
@@ -48,22 +47,24 @@ public:
 class FakeHelp final : public HelpViewer {
 public:
     QStringList calls;
-    void displayTopic(QWidget*, const QString& file) override { calls << QStringLiteral("display:") + file; }
-    void closeAll(QWidget*, const QString& file) override { calls << QStringLiteral("close:") + file; }
+    void displayTopic(QWidget*, const QString& file) override {
+        calls << QStringLiteral("display:") + file;
+    }
+    void closeAll(QWidget*, const QString& file) override {
+        calls << QStringLiteral("close:") + file;
+    }
 };
 
 // Writes a file in code page 932 with the text given in Unicode.
 inline void writeCp932(const QString& name, const QString& text) {
     QFile f(name);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        qFatal("cannot write test file");
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) qFatal("cannot write test file");
     f.write(encodeCp932(text));
 }
 
 inline void writeBytes(const QString& name, const QByteArray& bytes) {
     QFile f(name);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        qFatal("cannot write test file");
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) qFatal("cannot write test file");
     f.write(bytes);
 }
 

@@ -1,10 +1,9 @@
 #pragma once
 
-#include "support/fakes.h"
-
 #include "app/main_window.h"
 #include "drill/random_source.h"
 #include "files/data_files.h"
+#include "support/fakes.h"
 
 #include <memory>
 
@@ -20,8 +19,9 @@ struct WindowFixture {
     std::unique_ptr<MainWindow> window;
 
     // The four files a fresh installation has, unless a test overrides them.
-    explicit WindowFixture(const QString& kana = QStringLiteral("あ\r\nい\r\n"), const QByteArray& settings = "60,1\r\n",
-                           const QString& exclusions = {}, const QByteArray& history = {}) {
+    explicit WindowFixture(const QString& kana = QStringLiteral("あ\r\nい\r\n"),
+                           const QByteArray& settings = "60,1\r\n", const QString& exclusions = {},
+                           const QByteArray& history = {}) {
         writeCp932(kKanaFile, kana);
         writeBytes(kSettingsFile, settings);
         writeCp932(kExclusionFile, exclusions);
@@ -35,8 +35,7 @@ struct WindowFixture {
 
     MainWindow& load() {
         MainWindow& w = make();
-        if (!w.Form_Load())
-            qFatal("start-up failed: %s", qPrintable(messages.shown.value(0).text));
+        if (!w.Form_Load()) qFatal("start-up failed: %s", qPrintable(messages.shown.value(0).text));
         return w;
     }
 };
