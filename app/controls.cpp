@@ -52,13 +52,12 @@ PickComboBox::PickComboBox(QWidget* parent) : QComboBox(parent) {
 }
 
 void PickComboBox::keyPressEvent(QKeyEvent* event) {
+    // Arrow and page keys step through the list and count as a choice; every
+    // other key edits the text, and Enter there would otherwise activate a match.
     const int key = event->key();
-    const bool listKey =
-        key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_PageUp ||
-        key == Qt::Key_PageDown || key == Qt::Key_Home || key == Qt::Key_End ||
-        ((event->modifiers() & Qt::AltModifier) && (key == Qt::Key_Down || key == Qt::Key_Up)) ||
-        key == Qt::Key_F4;
-    typing_ = !listKey || key == Qt::Key_Home || key == Qt::Key_End;
+    const bool listKey = key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_PageUp ||
+                         key == Qt::Key_PageDown || key == Qt::Key_F4;
+    typing_ = !listKey;
     QComboBox::keyPressEvent(event);
     typing_ = false;
 }

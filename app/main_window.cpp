@@ -202,6 +202,7 @@ void MainWindow::txtKaitou_KeyPress(std::int16_t& KeyAscii) {
                 QString::number(state_.matchCounts[static_cast<size_t>(i)]));
         lblTen[3]->setText(QString::number(state_.score));
         lstRireki->addItem(question + QStringLiteral(" _ ") + txtKaitou->text());
+        lstRireki->scrollToBottom();
         NextQuestion();
     });
 }
