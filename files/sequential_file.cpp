@@ -141,20 +141,17 @@ void SequentialFile::openRead(const QString& name) {
     mode_ = Mode::Read;
 }
 
-void SequentialFile::openRewrite(const QString& name) {
-    close();
-    name_ = name;
-    if (isDirectory(pathOf(name))) throw Error(Kind::CannotWrite, name);
-    data_.clear();
-    mode_ = Mode::Rewrite;
-}
+void SequentialFile::openRewrite(const QString& name) { openWrite(name, Mode::Rewrite); }
 
-void SequentialFile::openAppend(const QString& name) {
+void SequentialFile::openAppend(const QString& name) { openWrite(name, Mode::Append); }
+
+void SequentialFile::openWrite(const QString& name, Mode mode) {
     close();
     name_ = name;
+    // Writes reach the disk at close(); a folder in the way is refused now.
     if (isDirectory(pathOf(name))) throw Error(Kind::CannotWrite, name);
     data_.clear();
-    mode_ = Mode::Append;
+    mode_ = mode;
 }
 
 void SequentialFile::requireWrite() const {

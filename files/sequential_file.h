@@ -54,6 +54,7 @@ private:
 
     // Bytes of the next item, the quotes removed and the delimiter consumed.
     QByteArrayView nextItem();
+    void openWrite(const QString& name, Mode mode);
     void requireWrite() const;
 
     Mode mode_ = Mode::Closed;
