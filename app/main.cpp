@@ -13,6 +13,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     kb::initAssets();
     QApplication::setApplicationName(QStringLiteral("kotobaru"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("jp.kotobaru.kotobaru"));
     QApplication::setApplicationDisplayName(QStringLiteral("コトバル"));
     QApplication::setFont(kb::gothicFont(9));
 
