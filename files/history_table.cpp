@@ -5,7 +5,10 @@
 namespace kb {
 namespace {
 
-constexpr QChar kSeparator = QChar(0x1F);
+// Cells are joined by a character no cell can hold: decoding code page 932
+// never yields the noncharacter U+FFFF, and saved texts pass through that
+// decoding. A control character such as U+001F can come from a history file.
+constexpr QChar kSeparator = QChar(0xFFFF);
 
 } // namespace
 

@@ -183,7 +183,7 @@ void SequentialFile::printLine(QStringView text) {
 
 bool SequentialFile::needsQuotes(QStringView text) {
     if (text.isEmpty()) return false;
-    if (text.front() == QLatin1Char('"') || text.front().isSpace() ||
+    if (text.front() == QLatin1Char('"') || text.front() == QLatin1Char(' ') ||
         text.back() == QLatin1Char(' ') || text.back() == QLatin1Char('\t'))
         return true;
     for (QChar c : text)

@@ -1,0 +1,40 @@
+// The settings loader. What it accepts is a round length of at least 1 and an
+// auto-save value of 0..2; the file it rewrites reads back as the same values,
+// leaves no temporary file behind, and replaces the old content whole.
+
+#include "files/data_files.h"
+#include "files/settings.h"
+#include "fuzz_support.h"
+
+using namespace kb;
+using namespace kb::fuzz;
+using Kind = Error::Kind;
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    enterScratchDir(*argc, *argv);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
+    writeInput(kSettingsFile, data, size);
+    Settings s;
+    try {
+        s = loadSettings();
+    } catch (const Error& e) {
+        check(isOneOf(e.kind(), {Kind::EndOfFile, Kind::Overflow, Kind::InvalidValue}),
+              "settings failed with an unexpected error");
+        check(e.subject() == kSettingsFile, "the error does not name the file");
+        checkNoFileLeftOpen();
+        return 0;
+    }
+    check(s.timeLimitSeconds >= 1, "a round length below 1 was accepted");
+    check(s.autoSave >= 0 && s.autoSave <= 2, "an auto-save value outside 0..2 was accepted");
+
+    saveSettings(s);
+    checkOnlyFiles({kSettingsFile});
+    const Settings again = loadSettings();
+    check(again.timeLimitSeconds == s.timeLimitSeconds && again.autoSave == s.autoSave,
+          "the rewritten settings read back differently");
+    checkNoFileLeftOpen();
+    return 0;
+}
