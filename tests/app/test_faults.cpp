@@ -41,30 +41,6 @@ QStringList allFiles() {
     return {kKanaFile, kExclusionFile, kSettingsFile, kHistoryFile};
 }
 
-void answer(MainWindow& w, const QString& word) {
-    w.txtKaitou->setText(word);
-    QTest::keyClick(w.txtKaitou, Qt::Key_Return);
-}
-
-void startRound(MainWindow& w) {
-    w.tmrStart_Timer(); // the idle tick the running timer gives between rounds
-    w.cmdStart->click();
-    for (int i = 0; i < 3; ++i)
-        w.tmrStart_Timer();
-}
-
-void runOut(MainWindow& w, FakeClock& clock) {
-    for (int guard = 0; w.state().roundRunning && guard < 1000; ++guard) {
-        ++clock.seconds;
-        w.tmrBp_Timer();
-    }
-}
-
-void pickRoundLength(MainWindow& w, const QString& seconds) {
-    w.cboJikan->setCurrentIndex(w.cboJikan->findText(seconds));
-    Q_EMIT w.cboJikan->activated(w.cboJikan->currentIndex());
-}
-
 QByteArray record(int ok, int ng, int chars, int score) {
     return "\"2009/06/21\",\"21:07:45\",\"" + encodeCp932(u"１") + "\"," + QByteArray::number(ok) +
            ',' + QByteArray::number(ng) + ',' + QByteArray::number(chars) + ',' +

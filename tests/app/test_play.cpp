@@ -14,31 +14,11 @@ using namespace kb::test;
 
 namespace {
 
-void answer(MainWindow& w, const QString& word) {
-    w.txtKaitou->setText(word);
-    QTest::keyClick(w.txtKaitou, Qt::Key_Return);
-}
-
 QStringList logLines(const MainWindow& w) {
     QStringList lines;
     for (int i = 0; i < w.lstRireki->count(); ++i)
         lines << w.lstRireki->item(i)->text();
     return lines;
-}
-
-// Start, then the three countdown ticks; the round is running afterwards.
-void startRound(MainWindow& w) {
-    w.cmdStart->click();
-    for (int i = 0; i < 3; ++i)
-        w.tmrStart_Timer();
-}
-
-// Ticks the round clock on until the round ends.
-void runOut(MainWindow& w, FakeClock& clock) {
-    for (int guard = 0; w.state().roundRunning && guard < 1000; ++guard) {
-        ++clock.seconds;
-        w.tmrBp_Timer();
-    }
 }
 
 } // namespace
@@ -295,8 +275,7 @@ private Q_SLOTS:
     void settingsFollowTheControls() {
         WindowFixture f(QStringLiteral("あ\r\n"), "60,1\r\n");
         MainWindow& w = f.load();
-        w.cboJikan->setCurrentIndex(w.cboJikan->findText(QStringLiteral("90")));
-        Q_EMIT w.cboJikan->activated(w.cboJikan->currentIndex());
+        pickRoundLength(w, QStringLiteral("90"));
         QCOMPARE(int(w.state().timeLimitSeconds), 90);
         QCOMPARE(readBytes(kSettingsFile), QByteArray("90,1\r\n"));
         w.chkAs->click();
@@ -408,19 +387,15 @@ private Q_SLOTS:
     void roundLengthChangedMidway() {
         WindowFixture f(QStringLiteral("あ\r\n"), "60,0");
         MainWindow& w = f.load();
-        const auto choose = [&](const QString& seconds) {
-            w.cboJikan->setCurrentIndex(w.cboJikan->findText(seconds));
-            Q_EMIT w.cboJikan->activated(w.cboJikan->currentIndex());
-        };
         // During the countdown: the coming round takes the new length fully.
         w.cmdStart->click();
         w.tmrStart_Timer();
-        choose(QStringLiteral("20"));
+        pickRoundLength(w, QStringLiteral("20"));
         w.tmrStart_Timer();
         w.tmrStart_Timer();
         QCOMPARE(w.state().roundEndTime - w.state().clockSeconds, 20);
         // During the round: the end stays, the bar scales by the new length and may overflow it.
-        choose(QStringLiteral("10"));
+        pickRoundLength(w, QStringLiteral("10"));
         f.clock.seconds += 5;
         w.tmrBp_Timer();
         QCOMPARE(w.shpJikanK->width(), 874); // 13117 twips, wider than the laid-out bar

@@ -1,9 +1,14 @@
 #pragma once
 
+#include "app/answer_box.h"
+#include "app/controls.h"
 #include "app/main_window.h"
 #include "drill/random_source.h"
 #include "files/data_files.h"
 #include "support/fakes.h"
+
+#include <QTest>
+#include <QToolButton>
 
 #include <memory>
 
@@ -39,5 +44,33 @@ struct WindowFixture {
         return w;
     }
 };
+
+// The player's actions, through the real controls and handlers.
+inline void answer(MainWindow& w, const QString& word) {
+    w.txtKaitou->setText(word);
+    QTest::keyClick(w.txtKaitou, Qt::Key_Return);
+}
+
+// Start, then the three countdown ticks; the round is running afterwards.
+inline void startRound(MainWindow& w) {
+    w.tmrStart_Timer(); // the idle tick the running timer gives between rounds
+    w.cmdStart->click();
+    for (int i = 0; i < 3; ++i)
+        w.tmrStart_Timer();
+}
+
+// Ticks the round clock on until the round ends.
+inline void runOut(MainWindow& w, FakeClock& clock) {
+    for (int guard = 0; w.state().roundRunning && guard < 1000; ++guard) {
+        ++clock.seconds;
+        w.tmrBp_Timer();
+    }
+}
+
+// Chooses a round length from the list, as a click on an item does.
+inline void pickRoundLength(MainWindow& w, const QString& seconds) {
+    w.cboJikan->setCurrentIndex(w.cboJikan->findText(seconds));
+    Q_EMIT w.cboJikan->activated(w.cboJikan->currentIndex());
+}
 
 } // namespace kb::test
