@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# Builds the benchmarks in release mode and runs them all: the whole-process
+# start-up beside a bare Qt program under Xvfb, then the in-process benchmarks
+# of the real window offscreen. Ends with every figure beside its budget.
+#
+#   scripts/bench.sh [BUILD_DIR]    BUILD_DIR defaults to build-bench in the checkout
+#   ROUNDS=n scripts/bench.sh       whole-process rounds (default 21)
+#   BENCH_FILTER=regex ...          only the in-process benchmarks that match
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-"$root/build-bench"}
+rounds=${ROUNDS:-21}
+
+"$root/scripts/setup.sh"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKOTOBARU_BENCH=ON \
+    -DKOTOBARU_TESTS=OFF >/dev/null
+cmake --build "$build" -j2 --target kotobaru bare_window startup_probe kb_bench kb_bench_make_files
+
+work=$(mktemp -d)
+xvfb_pid=
+cleanup() {
+    [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+mkdir -p "$work/bare" "$work/empty" "$work/largest" "$work/runtime"
+chmod 700 "$work/runtime"
+export XDG_RUNTIME_DIR="$work/runtime"
+"$build/bench/kb_bench_make_files" "$work/empty" empty
+"$build/bench/kb_bench_make_files" "$work/largest" largest
+
+# Xvfb picks a free display and writes its number once it accepts clients.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 100); do
+    [[ -s $work/display ]] && break
+    sleep 0.1
+done
+[[ -s $work/display ]] || { cat "$work/xvfb.log" >&2; exit 1; }
+display=":$(head -n1 "$work/display")"
+
+echo "== Whole process under Xvfb: exec to first frame, idle resident memory ($rounds rounds)"
+env -u QT_QPA_PLATFORM DISPLAY="$display" "$build/bench/startup_probe" -n "$rounds" \
+    -- bare "$work/bare" "$build/bench/bare_window" \
+    -- bare-text "$work/bare" "$build/bench/bare_window" --text \
+    -- game-empty "$work/empty" "$build/app/kotobaru" \
+    -- game-largest "$work/largest" "$build/app/kotobaru" 2>"$work/probe.log" | tee "$work/probe.txt"
+
+echo
+echo "== In process, offscreen"
+QT_QPA_PLATFORM=offscreen "$build/bench/kb_bench" --benchmark_counters_tabular=true \
+    ${BENCH_FILTER:+--benchmark_filter="$BENCH_FILTER"} 2>"$work/bench.log" | tee "$work/bench.txt"
+
+echo
+echo "== Summary, medians; machine: $(nproc) cores, $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n1)"
+awk '
+    $1 == "figure" { for (i = 3; i <= NF; i++) { split($i, kv, "="); f[$2, kv[1]] = kv[2] } }
+    function row(what, measured, budget, met) {
+        printf "%-58s %-26s %-22s %s\n", what, measured, budget, met ? "met" : "MISSED"
+    }
+    END {
+        printf "%-58s %-26s %-22s %s\n", "figure (whole process)", "measured", "budget", "verdict"
+        printf "%-58s %-26s %-22s %s\n", "start: bare / bare with text / empty / largest files",
+            sprintf("%.1f / %.1f / %.1f / %.1f ms", f["bare", "frame_ms"], f["bare-text", "frame_ms"],
+                    f["game-empty", "frame_ms"], f["game-largest", "frame_ms"]), "-", "-"
+        row("start, largest files / bare program", sprintf("%.2f x", f["game-largest", "frame_ratio"]),
+            "<= 1.3 x", f["game-largest", "frame_ratio"] <= 1.3)
+        row("idle RSS, largest files / bare program", sprintf("%.2f x (%.1f / %.1f MB)",
+            f["game-largest", "rss_ratio"], f["game-largest", "rss_mb"], f["bare", "rss_mb"]),
+            "<= 1.5 x", f["game-largest", "rss_ratio"] <= 1.5)
+        added = f["game-largest", "rss_mb"] - f["game-empty", "rss_mb"]
+        row("idle RSS the largest files add", sprintf("%.1f MB", added), "<= 10 MB", added <= 10)
+    }' "$work/probe.txt"
+sed -n '/^figure (in process)/,$p' "$work/bench.txt"
