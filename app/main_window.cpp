@@ -201,7 +201,12 @@ void MainWindow::txtKaitou_KeyPress(std::int16_t& KeyAscii) {
             lblTen[static_cast<size_t>(i)]->setText(
                 QString::number(state_.matchCounts[static_cast<size_t>(i)]));
         lblTen[3]->setText(QString::number(state_.score));
-        lstRireki->addItem(question + QStringLiteral(" _ ") + txtKaitou->text());
+        auto* line =
+            new QListWidgetItem(question + QStringLiteral(" _ ") + txtKaitou->text(), lstRireki);
+        // Measured once here: the list lays out all its lines whenever one is
+        // added, and measuring every line again each time made an answer cost
+        // more the longer the round went on.
+        line->setSizeHint(lstRireki->sizeHintForIndex(lstRireki->indexFromItem(line)));
         lstRireki->scrollToBottom();
         NextQuestion();
     });

@@ -15,8 +15,14 @@ QDateTime SystemClock::localNow() const {
 }
 
 double SystemClock::timeOfDay() const {
-    const QTime t = QTime::currentTime();
-    return t.msecsSinceStartOfDay() / 1000.0;
+    constexpr qint64 day = 24 * 60 * 60 * 1000;
+    const qint64 utc = QDateTime::currentMSecsSinceEpoch();
+    const qint64 second = utc / 1000;
+    if (second != offsetSecond_) {
+        offsetSecond_ = second;
+        offsetMs_ = QDateTime::fromMSecsSinceEpoch(utc).offsetFromUtc() * qint64(1000);
+    }
+    return static_cast<double>(((utc + offsetMs_) % day + day) % day) / 1000.0;
 }
 
 } // namespace kb

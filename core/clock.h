@@ -27,6 +27,11 @@ public:
 
 private:
     QElapsedTimer started_;
+    // The local offset from UTC, looked up once a second at most: asking the
+    // time zone database at every call was most of the cost of a question
+    // when the exclusion list makes NextQuestion draw hundreds of times.
+    mutable qint64 offsetSecond_ = -1;
+    mutable qint64 offsetMs_ = 0;
 };
 
 } // namespace kb

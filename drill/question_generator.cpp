@@ -2,9 +2,17 @@
 
 #include "core/error.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace kb {
+namespace {
+
+// Redraws after an excluded question before one draw picks among the questions
+// left. Only a list that excludes nearly every question of the mode gets there.
+constexpr int kRedraws = 64;
+
+} // namespace
 
 std::int16_t drawIndex(RandomSource& random, double timeOfDay, std::int16_t kanaCount) {
     random.reseed(timeOfDay);
@@ -29,37 +37,67 @@ void QuestionGenerator::prepare(const DrillState& state) {
     twoExcluded_.assign(static_cast<size_t>((slots_ + 1) * (slots_ + 1)), false);
     oneAllExcluded_ = true;
     twoAllExcluded_ = true;
+    oneLeft_.clear();
+    twoLeft_.clear();
+    twoLeftChance_.clear();
+    double chance = 0;
     for (int a = 1; a <= slots_; ++a) {
         const bool ex = excludedSet_.contains(entry(a));
         oneExcluded_[static_cast<size_t>(a)] = ex;
         oneAllExcluded_ = oneAllExcluded_ && ex;
+        if (!ex) oneLeft_.push_back(static_cast<std::int16_t>(a));
+        // b comes from the whole list, or from its first 46 entries when a is above them.
+        const double chanceOfPair = 1.0 / slots_ / (a > 46 ? std::min(slots_, 46) : slots_);
         for (int b = 1; b <= slots_; ++b) {
             if (a > 46 && b > 46) continue; // never drawn
             const bool pairEx =
                 !excludedSet_.isEmpty() && excludedSet_.contains(entry(a) + entry(b));
             twoExcluded_[static_cast<size_t>(a * (slots_ + 1) + b)] = pairEx;
             twoAllExcluded_ = twoAllExcluded_ && pairEx;
+            if (!pairEx) {
+                twoLeft_.emplace_back(static_cast<std::int16_t>(a), static_cast<std::int16_t>(b));
+                chance += chanceOfPair;
+                twoLeftChance_.push_back(chance);
+            }
         }
     }
 }
 
 std::optional<QString> QuestionGenerator::next(const DrillState& state,
                                                const Environment& env) const {
-    for (;;) {
+    const auto entry = [&](int i) -> const QString& {
+        return state.kanaTable[static_cast<size_t>(i)];
+    };
+    // One more draw picks among the questions left. Every redraw would end in
+    // each of them with the same chance as this pick, so no chance changes.
+    const auto drawLeft = [&] {
+        env.random.reseed(env.timeOfDay());
+        return static_cast<double>(env.random.next());
+    };
+    for (int draw = 1;; ++draw) {
         const std::int16_t a = drawIndex(env.random, env.timeOfDay(), state.kanaCount);
         if (env.setText() == kOneEntrySet) {
-            if (!oneExcluded_[static_cast<size_t>(a)])
-                return state.kanaTable[static_cast<size_t>(a)];
+            if (!oneExcluded_[static_cast<size_t>(a)]) return entry(a);
             if (oneAllExcluded_) return std::nullopt;
+            if (draw >= kRedraws) {
+                const auto i =
+                    static_cast<size_t>(drawLeft() * static_cast<double>(oneLeft_.size()));
+                return entry(oneLeft_[std::min(i, oneLeft_.size() - 1)]);
+            }
             continue;
         }
         std::int16_t b = drawIndex(env.random, env.timeOfDay(), state.kanaCount);
         while (a > 46 && b > 46)
             b = drawIndex(env.random, env.timeOfDay(), state.kanaCount);
-        if (!twoExcluded_[static_cast<size_t>(a * (slots_ + 1) + b)])
-            return state.kanaTable[static_cast<size_t>(a)] +
-                   state.kanaTable[static_cast<size_t>(b)];
+        if (!twoExcluded_[static_cast<size_t>(a * (slots_ + 1) + b)]) return entry(a) + entry(b);
         if (twoAllExcluded_) return std::nullopt;
+        if (draw >= kRedraws) {
+            const double at = drawLeft() * twoLeftChance_.back();
+            const auto it = std::upper_bound(twoLeftChance_.begin(), twoLeftChance_.end(), at);
+            const auto& [left, right] = twoLeft_[std::min(
+                static_cast<size_t>(it - twoLeftChance_.begin()), twoLeft_.size() - 1)];
+            return entry(left) + entry(right);
+        }
     }
 }
 

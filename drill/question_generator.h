@@ -7,6 +7,7 @@
 #include <optional>
 #include <QSet>
 #include <QString>
+#include <utility>
 #include <vector>
 
 namespace kb {
@@ -19,7 +20,9 @@ std::int16_t drawIndex(RandomSource& random, double timeOfDay, std::int16_t kana
 // Draws questions as the game does, redrawing from the start on every
 // exclusion hit. Which questions are excluded is worked out once per table, so
 // a draw costs no string work, and a list that excludes every question is
-// noticed at once instead of spinning.
+// noticed at once instead of spinning. When the redraws go on and on, because
+// the list leaves few questions, one draw picks among those left with the
+// chances the redraws would give them, so a question never takes long.
 class QuestionGenerator {
 public:
     // Called once the tables are loaded; they never change afterwards.
@@ -41,6 +44,9 @@ private:
     std::vector<bool> twoExcluded_; // by a * (slots_ + 1) + b
     bool oneAllExcluded_ = false;
     bool twoAllExcluded_ = false;
+    std::vector<std::int16_t> oneLeft_;                          // a not excluded
+    std::vector<std::pair<std::int16_t, std::int16_t>> twoLeft_; // (a, b) not excluded
+    std::vector<double> twoLeftChance_; // running sum of their chances, in twoLeft_ order
     QSet<QString> excludedSet_;
 };
 

@@ -1,7 +1,6 @@
 #include "cp932.h"
 
-#include <cerrno>
-#include <cstring>
+#include <array>
 #include <iconv.h>
 #include <stdexcept>
 
@@ -36,10 +35,60 @@ const Converter& encoder() {
     return c;
 }
 
+constexpr char16_t kUnknown = 0;
+constexpr char16_t kUndecodable = 0xFFFF; // a noncharacter: no byte sequence decodes to it
+
+bool isLeadByte(unsigned char b) {
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+// One character of one or two bytes, as iconv decodes it. Each answer is kept:
+// a call of iconv costs about a thousand instructions, which made reading a
+// long history slow, and the game's files use few distinct characters.
+char16_t decodeCharacter(const unsigned char* bytes, int length) {
+    static std::array<char16_t, 0x10000> known{};
+    char16_t& c = known[length == 1 ? bytes[0] : (bytes[0] << 8 | bytes[1])];
+    if (c == kUnknown) {
+        iconv_t cd = decoder().get();
+        char* in = reinterpret_cast<char*>(const_cast<unsigned char*>(bytes));
+        size_t inLeft = static_cast<size_t>(length);
+        char16_t unit = 0;
+        char* out = reinterpret_cast<char*>(&unit);
+        size_t outLeft = sizeof unit;
+        const bool ok = iconv(cd, &in, &inLeft, &out, &outLeft) != static_cast<size_t>(-1) &&
+                        inLeft == 0 && outLeft == 0 && unit != kUnknown;
+        c = ok ? unit : kUndecodable;
+    }
+    return c;
+}
+
 bool isAscii(const char* data, qsizetype size) {
     for (qsizetype i = 0; i < size; ++i)
         if (static_cast<unsigned char>(data[i]) >= 0x80) return false;
     return true;
+}
+
+// Decodes size bytes into o, at most one code unit per byte; returns the end of what it wrote.
+char16_t* decodeInto(char16_t* o, const char* data, qsizetype size) {
+    const auto* p = reinterpret_cast<const unsigned char*>(data);
+    const auto* const end = p + size;
+    while (p < end) {
+        if (*p < 0x80) {
+            *o++ = *p++;
+            continue;
+        }
+        const int length = isLeadByte(*p) ? 2 : 1;
+        const char16_t c = end - p >= length ? decodeCharacter(p, length) : kUndecodable;
+        if (c != kUndecodable) {
+            *o++ = c;
+            p += length;
+        } else {
+            // A broken character: one byte is replaced, and decoding goes on after it.
+            *o++ = u'\uFFFD';
+            ++p;
+        }
+    }
+    return o;
 }
 
 } // namespace
@@ -47,25 +96,16 @@ bool isAscii(const char* data, qsizetype size) {
 QString decodeCp932(const char* data, qsizetype size) {
     if (isAscii(data, size)) return QString::fromLatin1(data, size);
     QString out(size, Qt::Uninitialized); // never more code units than bytes
-    iconv_t cd = decoder().get();
-    char* in = const_cast<char*>(data);
-    size_t inLeft = static_cast<size_t>(size);
-    char* outp = reinterpret_cast<char*>(out.data());
-    size_t outLeft = static_cast<size_t>(size) * 2;
-    while (inLeft > 0) {
-        if (iconv(cd, &in, &inLeft, &outp, &outLeft) != static_cast<size_t>(-1)) break;
-        if (errno == E2BIG) break; // cannot happen: one byte never gives more than one unit
-        // EILSEQ or EINVAL (a lead byte at the end): replace one byte and go on.
-        const char16_t replacement = u'\uFFFD';
-        std::memcpy(outp, &replacement, 2);
-        outp += 2;
-        outLeft -= 2;
-        ++in;
-        --inLeft;
-        iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    }
-    out.resize(static_cast<qsizetype>((outp - reinterpret_cast<char*>(out.data())) / 2));
+    char16_t* begin = reinterpret_cast<char16_t*>(out.data());
+    out.resize(decodeInto(begin, data, size) - begin);
     return out;
+}
+
+void appendDecodedCp932(std::u16string& out, QByteArrayView bytes) {
+    const size_t start = out.size();
+    out.resize(start + static_cast<size_t>(bytes.size()));
+    out.resize(static_cast<size_t>(decodeInto(out.data() + start, bytes.data(), bytes.size()) -
+                                   out.data()));
 }
 
 QByteArray encodeCp932(QStringView text) {

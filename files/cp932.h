@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <string>
 
 namespace kb {
 
@@ -12,6 +13,8 @@ QString decodeCp932(const char* data, qsizetype size);
 inline QString decodeCp932(const QByteArray& bytes) {
     return decodeCp932(bytes.constData(), bytes.size());
 }
+// The same text as decodeCp932(bytes), added to the end of out.
+void appendDecodedCp932(std::u16string& out, QByteArrayView bytes);
 QByteArray encodeCp932(QStringView text);
 
 // What text reads back as after it was written: unmappable characters become

@@ -163,6 +163,45 @@ private Q_SLOTS:
         QVERIFY(setReads > 100); // about four draws per question
     }
 
+    void nearlyExhaustedListKeepsChancesAndStopsRedrawing() {
+        // Of 60 entries only the pairs 1.1. (a <= 46) and 50.1. (a > 46) are
+        // left. A pair with a > 46 comes 60/46 times as often as one without,
+        // and the pick that ends the redraws must keep that.
+        const QStringList kana = numbered(60);
+        QStringList excluded;
+        for (int a = 1; a <= 60; ++a)
+            for (int b = 1; b <= 60; ++b)
+                if ((a <= 46 || b <= 46) && !((a == 1 || a == 50) && b == 1))
+                    excluded << kana[a - 1] + kana[b - 1];
+        const DrillState s = stateWith(kana, excluded + kana.mid(1, 58));
+        QuestionGenerator gen;
+        gen.prepare(s);
+        RandomSource random(9);
+        QString mode = QStringLiteral("２文字");
+        int setReads = 0;
+        const QuestionGenerator::Environment env{random, [] { return 2.0; },
+                                                 [&] {
+                                                     ++setReads;
+                                                     return mode;
+                                                 }};
+        std::map<QString, int> seen;
+        for (int i = 0; i < 6000; ++i) {
+            setReads = 0;
+            ++seen[*gen.next(s, env)];
+            QVERIFY(setReads <= 64);
+        }
+        QCOMPARE(int(seen.size()), 2);
+        const double ratio = double(seen["50.1."]) / seen["1.1."];
+        QVERIFY2(ratio > 1.15 && ratio < 1.45, qPrintable(QString::number(ratio)));
+        // One entry: only 1. and 60. are left, equally likely.
+        mode = kOneEntrySet;
+        seen.clear();
+        for (int i = 0; i < 4000; ++i)
+            ++seen[*gen.next(s, env)];
+        QCOMPARE(int(seen.size()), 2);
+        QVERIFY(seen["1."] > 1800 && seen["60."] > 1800);
+    }
+
     void exclusionIsExactAndWholeQuestion() {
         const DrillState s =
             stateWith({QStringLiteral("あ"), QStringLiteral("い")},

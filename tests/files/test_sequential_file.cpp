@@ -271,6 +271,19 @@ private Q_SLOTS:
         QCOMPARE(model.cell(0, 7), QStringLiteral("-25"));
     }
 
+    void historyCellsDecodeItemByItem() {
+        // A broken character stays within its own cell, whatever follows it.
+        WorkDir dir;
+        writeBytes(kHistoryFile, QByteArray("\"2009/06/21\",\"21:07:45\",\"\x82\",1,-2,3,4,"
+                                            "\"\xB1\xFF%\",\"0.50/\x95\x62\",\"60\x95\x62\"\r\n"));
+        HistoryModel model;
+        model.resetRows(loadHistoryRows(kHistoryFile));
+        const QStringList cells{"1", "2009/06/21", "21:07:45", "\uFFFD",  "1",   "-2",
+                                "3", "4",          "ｱ\uFFFD%", "0.50/秒", "60秒"};
+        for (int c = 0; c <= 10; ++c)
+            QCOMPARE(model.cell(0, c), cells[c]);
+    }
+
     void historyLoadErrors_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<Error::Kind>("kind");
