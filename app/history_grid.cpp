@@ -4,6 +4,7 @@
 
 #include <QHeaderView>
 #include <QPainter>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 
 namespace kb {
@@ -44,6 +45,7 @@ HistoryGrid::HistoryGrid(QWidget* parent) : QTableView(parent) {
     horizontalHeader()->setSectionsClickable(false);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     setSelectionMode(QAbstractItemView::NoSelection);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setFocusPolicy(Qt::StrongFocus);
     setWordWrap(false);
@@ -78,16 +80,19 @@ void HistoryGrid::setTopRow(int row) {
     if (row < 1 || row >= rows()) return;
     // Before the grid is first shown it has no scroll range yet; apply it then.
     pendingTopRow_ = isVisible() ? 0 : row;
+    scrollToRow(row);
+}
+
+void HistoryGrid::scrollToRow(int row) {
+    // Scrolling by whole rows, the scroll bar's value is the top row's index:
+    // no need to ask the header for the position of every row above it.
     updateGeometries();
-    scrollTo(model_.index(row - 1, 0), QAbstractItemView::PositionAtTop);
+    verticalScrollBar()->setValue(row - 1);
 }
 
 void HistoryGrid::showEvent(QShowEvent* event) {
     QTableView::showEvent(event);
-    if (pendingTopRow_ > 0 && pendingTopRow_ < rows()) {
-        updateGeometries();
-        scrollTo(model_.index(pendingTopRow_ - 1, 0), QAbstractItemView::PositionAtTop);
-    }
+    if (pendingTopRow_ > 0 && pendingTopRow_ < rows()) scrollToRow(pendingTopRow_);
     pendingTopRow_ = 0;
 }
 

@@ -41,6 +41,7 @@ protected:
 
 private:
     void updateRowHeight();
+    void scrollToRow(int row);
 
     HistoryModel model_;
     int row_ = 0;
