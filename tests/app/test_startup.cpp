@@ -73,21 +73,6 @@ private Q_SLOTS:
         QCOMPARE(int(w.state().excludedCount), 5000);
     }
 
-    void historyOf32767RecordsStillStarts() {
-        // The program's own saves can reach this count; it must never lock the player out.
-        QByteArray history;
-        const QByteArray record = "\"2009/06/21\",\"21:07:45\",\"" + encodeCp932(u"１") +
-                                  "\",1,0,2,1,\"100.0%\",\"0.03/" + encodeCp932(u"秒") + "\",\"60" +
-                                  encodeCp932(u"秒") + "\"\r\n";
-        for (int i = 0; i < 32767; ++i)
-            history += record;
-        WindowFixture f(QStringLiteral("あ\r\n"), "60,1\r\n", {}, history);
-        MainWindow& w = f.load();
-        QCOMPARE(w.msgRireki->rows(), 32768);
-        QCOMPARE(w.msgRireki->textAt(32767, 0), QStringLiteral("32767"));
-        QCOMPARE(w.msgRireki->textAt(32767, 10), QStringLiteral("60秒"));
-    }
-
     void startupState() {
         WindowFixture f(QStringLiteral("あ\r\nい\r\n"), "75,2\r\n");
         MainWindow& w = f.load();
