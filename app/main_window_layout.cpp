@@ -11,6 +11,7 @@
 #include <limits>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QToolButton>
 
@@ -119,6 +120,7 @@ void MainWindow::buildLayout() {
     place(cboJikan, 900, 450, 1065, 405);
     cboJikan->setFont(gothicFont(14.25));
     cboJikan->setEditText(QStringLiteral("Combo1"));
+    cboJikan->lineEdit()->setCursorPosition(0); // show the placeholder from its start
     colour(cboJikan, Qt::black, QColor(255, 255, 240));
     chkAs = new PictureToggle(Frame1);
     place(chkAs, 2100, 450, 420, 420);
