@@ -392,13 +392,7 @@ private Q_SLOTS:
         QFETCH(Outcome, outcome);
         QFETCH(QString, says);
         WindowFixture f;
-        QFile::remove(file);
-        if (content == "<dir>")
-            QVERIFY(QDir().mkdir(file));
-        else if (content == "<endless>") // the size limit of the reader must stop it
-            QVERIFY(::symlink("/dev/zero", QFile::encodeName(file).constData()) == 0);
-        else
-            writeBytes(file, content);
+        QVERIFY(replaceFile(file, content)); // an endless file must meet the reader's size limit
         const QMap<QString, QByteArray> before = snapshot();
 
         MainWindow& w = f.make();

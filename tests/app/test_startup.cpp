@@ -49,11 +49,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, content);
         QFETCH(QString, says);
         WindowFixture f;
-        QFile::remove(file);
-        if (content == "<dir>")
-            QDir().mkdir(file);
-        else if (content != "<missing>")
-            writeBytes(file, content);
+        QVERIFY(replaceFile(file, content));
         MainWindow& w = f.make();
         QVERIFY(!w.Form_Load());
         QCOMPARE(f.messages.shown.size(), 1);

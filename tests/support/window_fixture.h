@@ -7,10 +7,9 @@
 #include "files/data_files.h"
 #include "support/fakes.h"
 
+#include <memory>
 #include <QTest>
 #include <QToolButton>
-
-#include <memory>
 
 namespace kb::test {
 
@@ -44,6 +43,17 @@ struct WindowFixture {
         return w;
     }
 };
+
+// Puts a file in place of name: "<missing>" removes it, "<dir>" makes a
+// folder of that name, "<endless>" links it to a device that never ends.
+inline bool replaceFile(const QString& name, const QByteArray& content) {
+    QFile::remove(name);
+    if (content == "<missing>") return true;
+    if (content == "<dir>") return QDir().mkdir(name);
+    if (content == "<endless>") return QFile::link(QStringLiteral("/dev/zero"), name);
+    writeBytes(name, content);
+    return true;
+}
 
 // The player's actions, through the real controls and handlers.
 inline void answer(MainWindow& w, const QString& word) {
