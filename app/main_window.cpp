@@ -87,8 +87,9 @@ bool MainWindow::Form_Load() {
         const Settings settings = loadSettings();
         state_.timeLimitSeconds = settings.timeLimitSeconds;
         state_.autoSave = settings.autoSave;
-        chkAs->setValue(settings.autoSave); // runs chkAs_Click when it changes the state
-        if (startupError_) throw *startupError_;
+        // Runs chkAs_Click when it changes the state; a store that fails is
+        // reported there and does not stop the start.
+        chkAs->setValue(settings.autoSave);
         QStringList lengths;
         for (int i = 10; i <= 180; i += 10)
             lengths << QString::number(i);
@@ -352,7 +353,17 @@ void MainWindow::cmdClear_Click() {
 }
 
 void MainWindow::writeSettings() {
-    saveSettings({state_.timeLimitSeconds, state_.autoSave});
+    try {
+        saveSettings({state_.timeLimitSeconds, state_.autoSave});
+    } catch (const Error& e) {
+        // The value stays in force: say so, and that the file still holds the old one.
+        const QString consequence =
+            loaded_ ? QStringLiteral("新しい設定はゲームを終えるまで使われますが、"
+                                     "次に起動したときには元の設定に戻ります。")
+                    : QStringLiteral("読み込んだ設定のままゲームを続けます。");
+        messages_.show(this, e.message() + QLatin1Char('\n') + consequence, kCaption,
+                       MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Warning);
+    }
 }
 
 void MainWindow::cboJikan_Click() {
@@ -369,17 +380,10 @@ void MainWindow::cboJikan_Click() {
 }
 
 void MainWindow::chkAs_Click() {
-    const auto body = [this] {
+    guarded([this] {
         state_.autoSave = toInt16(chkAs->value());
         writeSettings();
-    };
-    if (loaded_) return guarded(body);
-    // During start-up the error belongs to Form_Load, which reports it and ends.
-    try {
-        body();
-    } catch (const Error& e) {
-        startupError_ = e;
-    }
+    });
 }
 
 void MainWindow::cmdHelp_Click() {

@@ -6,7 +6,6 @@
 
 #include <array>
 #include <functional>
-#include <optional>
 #include <QSet>
 #include <QTimer>
 #include <QWidget>
@@ -106,6 +105,7 @@ private:
     void loadHistory();
     void NextQuestion();
     void saveHistory();
+    // Stores both settings; a failure is reported here, the values stay in force.
     void writeSettings();
     void setShapeWidth(Shape* shape, int twips);
     void showError(const Error& error);
@@ -120,7 +120,6 @@ private:
     QuestionGenerator questions_;
     QSet<QString> appendedExclusions_; // questions this run has added to the file
     bool loaded_ = false;
-    std::optional<Error> startupError_;
 };
 
 } // namespace kb

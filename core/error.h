@@ -17,6 +17,7 @@ public:
         IndexOutOfRange, // a table received more entries than it holds
         DivisionByZero,
         InvalidValue, // a value the program cannot take (a round length of 0, say)
+        NotShiftJis,  // a file in another encoding, or with bytes code page 932 lacks
     };
 
     Error(Kind kind, QString subject, QString detail = {});
@@ -26,6 +27,20 @@ public:
     const QString& subject() const { return subject_; }
     const QString& detail() const { return detail_; }
 
+    // Where in the file it happened, counted from 1; 0 when unknown.
+    int line() const { return line_; }
+    int record() const { return record_; }
+    Error& at(int line, int record = 0) {
+        line_ = line;
+        if (record > 0) record_ = record;
+        return *this;
+    }
+    // What the player can do about it, said after the error itself.
+    Error& advise(const QString& advice) {
+        advice_ = advice;
+        return *this;
+    }
+
     // A Japanese sentence naming the error and the file, for the player.
     QString message() const;
     const char* what() const noexcept override { return "kotobaru error"; }
@@ -34,6 +49,9 @@ private:
     Kind kind_;
     QString subject_;
     QString detail_;
+    QString advice_;
+    int line_ = 0;
+    int record_ = 0;
 };
 
 } // namespace kb

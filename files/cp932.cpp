@@ -1,5 +1,6 @@
 #include "cp932.h"
 
+#include <algorithm>
 #include <array>
 #include <iconv.h>
 #include <stdexcept>
@@ -91,7 +92,75 @@ char16_t* decodeInto(char16_t* o, const char* data, qsizetype size) {
     return o;
 }
 
+// Offset of the first sequence of three or more bytes when all of bytes is
+// valid UTF-8 (no overlong forms, surrogates or values past U+10FFFF); -1 otherwise.
+qsizetype utf8TextAt(QByteArrayView bytes) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const qsizetype n = bytes.size();
+    qsizetype first = -1;
+    for (qsizetype i = 0; i < n;) {
+        const unsigned char b = p[i];
+        if (b < 0x80) {
+            ++i;
+            continue;
+        }
+        int length = 0;
+        unsigned char low = 0x80, high = 0xBF; // bounds of the second byte
+        if (b >= 0xC2 && b <= 0xDF) {
+            length = 2;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            length = 3;
+            if (b == 0xE0) low = 0xA0;
+            if (b == 0xED) high = 0x9F;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            length = 4;
+            if (b == 0xF0) low = 0x90;
+            if (b == 0xF4) high = 0x8F;
+        } else {
+            return -1;
+        }
+        if (n - i < length || p[i + 1] < low || p[i + 1] > high) return -1;
+        for (int k = 2; k < length; ++k)
+            if (p[i + k] < 0x80 || p[i + k] > 0xBF) return -1;
+        if (length >= 3 && first < 0) first = i;
+        i += length;
+    }
+    return first;
+}
+
+qsizetype firstUndecodable(QByteArrayView bytes) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n;) {
+        if (p[i] < 0x80) {
+            ++i;
+            continue;
+        }
+        const int length = isLeadByte(p[i]) ? 2 : 1;
+        if (n - i < length || decodeCharacter(p + i, length) == kUndecodable) return i;
+        i += length;
+    }
+    return -1;
+}
+
 } // namespace
+
+EncodingCheck checkCp932(QByteArrayView bytes) {
+    using Fault = EncodingCheck::Fault;
+    if (bytes.startsWith("\xEF\xBB\xBF")) return {Fault::ByteOrderMark, 0};
+    if (const qsizetype at = utf8TextAt(bytes); at >= 0) return {Fault::Utf8, at};
+    const qsizetype at = firstUndecodable(bytes);
+    if (at < 0) return {};
+    // A file of both encodings, as appending to a UTF-8 file makes it: the line
+    // that code page 932 cannot read tells which.
+    const qsizetype start =
+        std::max(bytes.first(at).lastIndexOf('\n'), bytes.first(at).lastIndexOf('\r')) + 1;
+    qsizetype end = at;
+    while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n')
+        ++end;
+    if (utf8TextAt(bytes.sliced(start, end - start)) >= 0) return {Fault::Utf8, at};
+    return {Fault::Undecodable, at};
+}
 
 QString decodeCp932(const char* data, qsizetype size) {
     if (isAscii(data, size)) return QString::fromLatin1(data, size);

@@ -17,6 +17,24 @@ inline QString decodeCp932(const QByteArray& bytes) {
 void appendDecodedCp932(std::u16string& out, QByteArrayView bytes);
 QByteArray encodeCp932(QStringView text);
 
+// Whether bytes are code page 932 text, and where they stop being so.
+struct EncodingCheck {
+    enum class Fault {
+        None,
+        ByteOrderMark, // starts with the UTF-8 byte-order mark
+        Utf8,          // UTF-8 text, which code page 932 would show as mojibake
+        Undecodable,   // a byte, or a pair, that code page 932 has no character for
+    };
+    Fault fault = Fault::None;
+    qsizetype offset = -1; // of the first byte concerned
+};
+// UTF-8 is told apart by its own rules: the bytes are valid UTF-8 throughout
+// and hold at least one sequence of three or more bytes, as every kana and kanji
+// is in UTF-8. Code page 932 kana lead with 0x82 or 0x83, which UTF-8 never
+// starts a character with, so real code page 932 text fails the test at its
+// first kana; plain ASCII passes both and means the same in both.
+EncodingCheck checkCp932(QByteArrayView bytes);
+
 // What text reads back as after it was written: unmappable characters become
 // "?", and the wave dash comes back as the full-width tilde.
 QString roundTripCp932(QStringView text);

@@ -11,8 +11,19 @@ std::int16_t loadList(const QString& name, std::vector<QString>& table, int capa
     while (!file.atEnd()) {
         if (i > capacity)
             throw Error(Error::Kind::IndexOutOfRange, name,
-                        QStringLiteral("読み込めるのは %1 項目までです。").arg(capacity));
-        table[static_cast<size_t>(i)] = file.readString();
+                        QStringLiteral("読み込めるのは %1 項目までです。").arg(capacity))
+                .at(file.line())
+                .advise(QStringLiteral("この行から後ろを消して、%1 項目以下にしてください。")
+                            .arg(capacity));
+        try {
+            table[static_cast<size_t>(i)] = file.readString();
+        } catch (Error& e) {
+            // Only blanks after the last line end: nothing the reader takes as an item.
+            if (e.kind() == Error::Kind::EndOfFile)
+                e.advise(QStringLiteral("ファイルの最後に空白だけの行があります。"
+                                        "その空白を消して保存してください。"));
+            throw;
+        }
         ++i;
     }
     file.close();

@@ -156,12 +156,29 @@ std::vector<QString> loadHistoryRows(const QString& name) {
     while (!file.atEnd()) {
         row.clear();
         appendNumber(n);
-        for (int c = 1; c <= 10; ++c) {
-            row += kSeparator.unicode();
-            if (c >= 4 && c <= 7)
-                appendNumber(file.readInt16());
-            else
-                appendDecodedCp932(row, file.readRaw());
+        const qsizetype start = file.position();
+        try {
+            for (int c = 1; c <= 10; ++c) {
+                row += kSeparator.unicode();
+                if (c >= 4 && c <= 7)
+                    appendNumber(file.readInt16());
+                else
+                    appendDecodedCp932(row, file.readRaw());
+            }
+        } catch (Error& e) {
+            e.at(e.line(), n);
+            if (e.kind() == Error::Kind::EndOfFile && file.restIsBlank(start))
+                e.at(file.lineOf(start))
+                    .advise(QStringLiteral(
+                        "ファイルの最後に空の行があります。テキストエディターでその行を消して"
+                        "保存してください。"));
+            else if (e.kind() == Error::Kind::EndOfFile)
+                e.at(file.lineOf(start))
+                    .advise(QStringLiteral("記録は日付から表示秒数までの 10 項目でできています。"
+                                           "この記録を直すか、行ごと消して保存してください。"));
+            else if (e.kind() == Error::Kind::Overflow)
+                e.advise(QStringLiteral("数値を -32768～32767 に直して保存してください。"));
+            throw;
         }
         rows.emplace_back(reinterpret_cast<const QChar*>(row.data()),
                           static_cast<qsizetype>(row.size()));

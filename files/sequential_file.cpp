@@ -3,12 +3,14 @@
 #include "core/int16.h"
 #include "cp932.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <fcntl.h>
 #include <QFile>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,9 +24,7 @@ QByteArray pathOf(const QString& name) {
     return QFile::encodeName(name);
 }
 
-bool writeAll(int fd, const QByteArray& bytes) {
-    const char* p = bytes.constData();
-    qsizetype left = bytes.size();
+bool writeAll(int fd, const char* p, qsizetype left) {
     while (left > 0) {
         const ssize_t n = ::write(fd, p, static_cast<size_t>(left));
         if (n < 0 && errno == EINTR) continue;
@@ -34,74 +34,287 @@ bool writeAll(int fd, const QByteArray& bytes) {
     }
     return true;
 }
+bool writeAll(int fd, const QByteArray& bytes) {
+    return writeAll(fd, bytes.constData(), bytes.size());
+}
+
+bool readAt(int fd, char* p, qsizetype size, off_t offset) {
+    while (size > 0) {
+        const ssize_t n = ::pread(fd, p, static_cast<size_t>(size), offset);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        p += n;
+        size -= n;
+        offset += n;
+    }
+    return true;
+}
 
 bool isDirectory(const QByteArray& path) {
     struct stat st {};
     return ::stat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-// Replaces path with bytes through a temporary file beside it, so a failure
-// leaves the old content whole. Special files (a device, say) are written directly.
+bool isLineEnd(char c) {
+    return c == '\r' || c == '\n';
+}
+
+// A write error that says why, from errno, and what the player can do.
+Error writeError(const QString& name, int error = errno) {
+    QString why;
+    switch (error) {
+    case EACCES:
+    case EPERM:
+        why = QStringLiteral(
+            "書き込みが許可されていません。ファイルとフォルダーの権限を確かめてください。");
+        break;
+    case EROFS:
+        why = QStringLiteral("読み取り専用の場所にあります。");
+        break;
+    case ENOSPC:
+    case EDQUOT:
+        why =
+            QStringLiteral("ディスクに空きがありません。空きを作ってからもう一度試してください。");
+        break;
+    case EFBIG:
+        why = QStringLiteral("ファイルがこれ以上大きくなれません。");
+        break;
+    case EISDIR:
+        why = QStringLiteral("同じ名前のフォルダーがあります。");
+        break;
+    default:
+        break;
+    }
+    return Error(Error::Kind::CannotWrite, name, why);
+}
+
+Error readOnlyError(const QString& name) {
+    return Error(Error::Kind::CannotWrite, name,
+                 QStringLiteral("読み取り専用になっています。書き換えてよい場合は、"
+                                "ファイルのプロパティで書き込みを許可してください。"));
+}
+
+// The whole of fd from its start, for files small enough to keep in memory.
+bool readWhole(int fd, off_t size, QByteArray& out) {
+    if (size > kMaxReadBytes) return false;
+    out.resize(static_cast<qsizetype>(size));
+    return readAt(fd, out.data(), out.size(), 0);
+}
+
+// Writes bytes over the file open as fd, in place: used where no new file can
+// be made beside it, or where a new file would lose the owner, the group or a
+// hard link. Room is claimed before the first byte changes, and the old content
+// is put back if the write fails all the same.
+void rewriteInPlace(const QString& name, int fd, const QByteArray& bytes, off_t oldSize) {
+    QByteArray old;
+    if (!readWhole(fd, oldSize, old)) throw writeError(name, EIO);
+    if (bytes.size() > old.size()) {
+        const int err = ::posix_fallocate(fd, 0, static_cast<off_t>(bytes.size()));
+        if (err != 0) throw writeError(name, err);
+    }
+    const auto overwrite = [fd](const QByteArray& content) {
+        qsizetype done = 0;
+        while (done < content.size()) {
+            const ssize_t n = ::pwrite(fd, content.constData() + done,
+                                       static_cast<size_t>(content.size() - done), done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return false;
+            done += n;
+        }
+        return ::ftruncate(fd, static_cast<off_t>(content.size())) == 0;
+    };
+    if (overwrite(bytes) && ::fsync(fd) == 0) return;
+    const int err = errno;
+    (void)overwrite(old);
+    throw writeError(name, err);
+}
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd = -1) : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+    void reset(int fd) {
+        close();
+        fd_ = fd;
+    }
+    // Closes now, reporting whether the close succeeded.
+    bool close() {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd < 0 || ::close(fd) == 0;
+    }
+
+private:
+    int fd_;
+};
+
+// Replaces the file's content with bytes.
+//
+// The player's file is honoured as they left it: one without write permission
+// is not replaced, its mode, owner and group are kept, a link is followed, and
+// a file that already holds these bytes is not touched. The new content goes to
+// a temporary file beside the old one, renamed into place, so a failure or a
+// kill leaves the old content whole. Where that temporary file cannot be made
+// (a folder the player may not create files in) or cannot be given the owner
+// and group, or the file has more than one name, the file is written in place.
+// Special files (a device, say) are written directly.
 void replaceFile(const QString& name, const QByteArray& bytes) {
     QByteArray path = pathOf(name);
     struct stat st {};
     const bool exists = ::stat(path.constData(), &st) == 0;
     if (exists && !S_ISREG(st.st_mode)) {
-        const int fd = ::open(path.constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-        if (fd < 0) throw Error(Kind::CannotWrite, name);
-        const bool ok = writeAll(fd, bytes);
-        if (::close(fd) != 0 || !ok) throw Error(Kind::CannotWrite, name);
+        Descriptor fd(::open(path.constData(), O_WRONLY | O_TRUNC | O_CLOEXEC));
+        if (fd.get() < 0) throw writeError(name);
+        const bool ok = writeAll(fd.get(), bytes);
+        const int err = errno;
+        if (!fd.close() || !ok) throw writeError(name, err);
         return;
     }
-    // Write beside the link's target, so a linked file stays linked.
+    Descriptor old;
     if (exists) {
         if (char* real = ::realpath(path.constData(), nullptr)) {
             path = real;
             std::free(real);
         }
+        if (st.st_size == bytes.size()) {
+            Descriptor same(::open(path.constData(), O_RDONLY | O_CLOEXEC));
+            QByteArray content;
+            if (same.get() >= 0 && readWhole(same.get(), st.st_size, content) && content == bytes)
+                return;
+        }
+        // Read-only even for an administrator: the player marked it so.
+        if ((st.st_mode & 0222) == 0) throw readOnlyError(name);
+        int fd = ::open(path.constData(), O_RDWR | O_CLOEXEC);
+        if (fd < 0 && errno == EACCES) fd = ::open(path.constData(), O_WRONLY | O_CLOEXEC);
+        if (fd < 0) throw writeError(name);
+        old.reset(fd);
     }
     const qsizetype slash = path.lastIndexOf('/');
     const QByteArray dir = slash >= 0 ? path.left(slash + 1) : QByteArray();
     QByteArray tmp = dir + ".kotobaru-XXXXXX";
-    const int fd = ::mkstemp(tmp.data());
-    if (fd < 0) throw Error(Kind::CannotWrite, name);
-    const mode_t mode = exists ? (st.st_mode & 07777) : [] {
+    Descriptor fd(::mkstemp(tmp.data()));
+    if (fd.get() < 0) {
+        if (!exists) throw writeError(name);
+        return rewriteInPlace(name, old.get(), bytes, st.st_size);
+    }
+    mode_t mode = 0;
+    if (exists) {
+        struct stat made {};
+        const bool sameOwner =
+            ::fstat(fd.get(), &made) == 0 && made.st_uid == st.st_uid && made.st_gid == st.st_gid;
+        if (st.st_nlink > 1 || (!sameOwner && ::fchown(fd.get(), st.st_uid, st.st_gid) != 0)) {
+            fd.close();
+            ::unlink(tmp.constData());
+            return rewriteInPlace(name, old.get(), bytes, st.st_size);
+        }
+        mode = st.st_mode & 07777;
+    } else {
         const mode_t mask = ::umask(0);
         ::umask(mask);
-        return static_cast<mode_t>(0666 & ~mask);
-    }();
-    bool ok = writeAll(fd, bytes) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    if (!ok || ::rename(tmp.constData(), path.constData()) != 0) {
+        mode = static_cast<mode_t>(0666 & ~mask);
+    }
+    bool ok = writeAll(fd.get(), bytes) && ::fchmod(fd.get(), mode) == 0 && ::fsync(fd.get()) == 0;
+    int err = errno;
+    ok = fd.close() && ok;
+    if (ok && ::rename(tmp.constData(), path.constData()) != 0) {
+        ok = false;
+        err = errno;
+    }
+    if (!ok) {
         ::unlink(tmp.constData());
-        throw Error(Kind::CannotWrite, name);
+        throw writeError(name, err);
     }
 }
 
-// Appends bytes in one piece; on failure the file is cut back to its old length.
+// How many bytes of the file's end to look at before an append: enough to find
+// the old end-of-file byte and to see whether the text there is code page 932.
+constexpr qsizetype kTailBytes = 16 * 1024;
+
+// Where an old editor's end-of-file byte 0x1A stands in tail, when it ends the
+// file, followed by nothing but line ends; -1 when it does not.
+qsizetype endOfFileMarker(QByteArrayView tail) {
+    qsizetype i = tail.size();
+    while (i > 0 && isLineEnd(tail[i - 1]))
+        --i;
+    return i > 0 && tail[i - 1] == '\x1A' ? i - 1 : -1;
+}
+
+// Appends bytes in one piece, so that they start a line of their own and read
+// back at the next start: a last line without its line end gets one first, and
+// an old end-of-file byte at the end is replaced. Nothing is appended to a file
+// that is not code page 932 text. On failure the file is put back as it was.
+// An exclusive lock keeps two instances from interleaving.
 void appendToFile(const QString& name, const QByteArray& bytes) {
     const QByteArray path = pathOf(name);
     struct stat before {};
     const bool existed = ::stat(path.constData(), &before) == 0;
-    const int fd = ::open(path.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0) throw Error(Kind::CannotWrite, name);
+    int raw = ::open(path.constData(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    if (raw < 0 && errno == EACCES) raw = ::open(path.constData(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    if (raw < 0 && existed && (before.st_mode & 0222) == 0) throw readOnlyError(name);
+    if (raw < 0) throw writeError(name);
+    Descriptor fd(raw);
     struct stat st {};
-    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    const off_t oldSize = regular ? st.st_size : 0;
-    bool ok = writeAll(fd, bytes) && (!regular || ::fsync(fd) == 0);
-    if (!ok && regular) (void)::ftruncate(fd, oldSize);
-    ok = ::close(fd) == 0 && ok;
+    const bool regular = ::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode);
+    if (regular && (st.st_mode & 0222) == 0) throw readOnlyError(name);
+    if (regular) (void)::flock(fd.get(), LOCK_EX);
+    off_t size = regular && ::fstat(fd.get(), &st) == 0 ? st.st_size : 0;
+
+    QByteArray tail, head(3, '\0');
+    if (size > 0) {
+        const qsizetype want = static_cast<qsizetype>(std::min<off_t>(size, kTailBytes));
+        tail.resize(want);
+        if (!readAt(fd.get(), tail.data(), want, size - want)) {
+            tail.clear(); // write-only: nothing to look at, append as it is
+        } else {
+            // Check from a line start: a window opening inside a character would misread it.
+            const qsizetype from = want < size ? tail.indexOf('\n') + 1 : 0;
+            const bool bom = readAt(fd.get(), head.data(), 3, 0) && head == "\xEF\xBB\xBF";
+            const EncodingCheck check = checkCp932(QByteArrayView(tail).sliced(from));
+            if (bom || check.fault != EncodingCheck::Fault::None)
+                throw Error(Error::Kind::NotShiftJis, name,
+                            QStringLiteral("このファイルには何も書き足していません。"))
+                    .advise(QStringLiteral("テキストエディターで文字コードを Shift_JIS にして"
+                                           "保存し直してください。"));
+        }
+    }
+    QByteArray removed; // the end-of-file byte and what follows it
+    if (!tail.isEmpty()) {
+        if (const qsizetype marker = endOfFileMarker(tail); marker >= 0) {
+            removed = tail.mid(marker);
+            tail.truncate(marker);
+            if (::ftruncate(fd.get(), size - removed.size()) != 0) throw writeError(name);
+            size -= removed.size();
+            if (tail.isEmpty() && size > 0) { // the window held nothing before the marker
+                tail.resize(1);
+                if (!readAt(fd.get(), tail.data(), 1, size - 1)) tail.clear();
+            }
+        }
+    }
+    QByteArray out;
+    const bool lineOpen = !tail.isEmpty() && !isLineEnd(tail.back());
+    out.reserve(bytes.size() + 2);
+    if (lineOpen) out += "\r\n";
+    out += bytes;
+    bool ok = writeAll(fd.get(), out) && (!regular || ::fsync(fd.get()) == 0);
+    const int err = errno;
+    if (!ok && regular) {
+        if (::ftruncate(fd.get(), size) == 0 && !removed.isEmpty())
+            (void)writeAll(fd.get(), removed);
+    }
+    ok = fd.close() && ok;
     if (!ok) {
         if (!existed) ::unlink(path.constData());
-        throw Error(Kind::CannotWrite, name);
+        throw writeError(name, err);
     }
 }
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t';
-}
-bool isLineEnd(char c) {
-    return c == '\r' || c == '\n';
 }
 
 } // namespace
@@ -136,14 +349,60 @@ void SequentialFile::openRead(const QString& name) {
         data.append(buf, n);
     }
     ::close(fd);
+    // An old editor's end-of-file byte, and any line ends after it, are no data.
+    if (const qsizetype marker = endOfFileMarker(data); marker >= 0) data.truncate(marker);
+    checkEncoding(data, name);
     data_ = std::move(data);
     pos_ = 0;
+    itemStart_ = 0;
     mode_ = Mode::Read;
 }
 
-void SequentialFile::openRewrite(const QString& name) { openWrite(name, Mode::Rewrite); }
+int SequentialFile::lineAt(QByteArrayView bytes, qsizetype pos) {
+    int line = 1;
+    const char* d = bytes.data();
+    pos = std::min(pos, bytes.size());
+    for (qsizetype i = 0; i < pos; ++i)
+        if (d[i] == '\n' || (d[i] == '\r' && (i + 1 >= bytes.size() || d[i + 1] != '\n'))) ++line;
+    return line;
+}
 
-void SequentialFile::openAppend(const QString& name) { openWrite(name, Mode::Append); }
+bool SequentialFile::restIsBlank(qsizetype position) const {
+    for (qsizetype i = position; i < data_.size(); ++i)
+        if (!isBlank(data_[i]) && !isLineEnd(data_[i])) return false;
+    return true;
+}
+
+void SequentialFile::checkEncoding(QByteArrayView bytes, const QString& name) {
+    using Fault = EncodingCheck::Fault;
+    const EncodingCheck check = checkCp932(bytes);
+    if (check.fault == Fault::None) return;
+    const QString advice =
+        QStringLiteral("テキストエディターで文字コードを Shift_JIS にして保存し直してください。");
+    QString detail;
+    switch (check.fault) {
+    case Fault::ByteOrderMark:
+        detail = QStringLiteral("UTF-8 で保存されています（先頭に BOM があります）。");
+        break;
+    case Fault::Utf8:
+        detail = QStringLiteral("UTF-8 で保存されているようです。");
+        break;
+    default:
+        detail = QStringLiteral("Shift_JIS では読めないバイトがあります。");
+        break;
+    }
+    throw Error(Error::Kind::NotShiftJis, name, detail)
+        .at(lineAt(bytes, check.offset))
+        .advise(advice);
+}
+
+void SequentialFile::openRewrite(const QString& name) {
+    openWrite(name, Mode::Rewrite);
+}
+
+void SequentialFile::openAppend(const QString& name) {
+    openWrite(name, Mode::Append);
+}
 
 void SequentialFile::openWrite(const QString& name, Mode mode) {
     close();
@@ -198,9 +457,10 @@ QByteArrayView SequentialFile::nextItem() {
     qsizetype p = pos_;
     while (p < n && d[p] == ' ')
         ++p;
+    itemStart_ = p;
     if (p >= n) {
         pos_ = p;
-        throw Error(Kind::EndOfFile, name_);
+        throw Error(Kind::EndOfFile, name_).at(lineAt(data_, p));
     }
     // Consumes one delimiter at p: a comma, CR LF, a lone CR or a lone LF.
     auto consumeDelimiter = [&](qsizetype q) {
@@ -244,14 +504,17 @@ std::int16_t SequentialFile::readInt16() {
     for (; i < n && item[i] >= '0' && item[i] <= '9'; ++i) {
         any = true;
         value = value * 10 + (item[i] - '0');
-        if (value > 1'000'000) throw Error(Kind::Overflow, name_);
+        if (value > 1'000'000) throw Error(Kind::Overflow, name_).at(lineAt(data_, itemStart_));
     }
     if (i < n && item[i] == '.' && i + 1 < n && item[i + 1] >= '0' && item[i + 1] <= '9') {
         any = true;
         if (item[i + 1] >= '5') ++value;
     }
     if (!any) return 0;
-    return toInt16(negative ? -value : value, name_);
+    value = negative ? -value : value;
+    if (value < INT16_MIN || value > INT16_MAX)
+        throw Error(Kind::Overflow, name_).at(lineAt(data_, itemStart_));
+    return static_cast<std::int16_t>(value);
 }
 
 void SequentialFile::close() {

@@ -15,9 +15,14 @@ namespace kb {
 // scanning bytes, which is safe because no trail byte of the code page is a
 // comma, a double quote, a blank, CR or LF.
 //
+// Reading refuses a file that is not code page 932 text (UTF-8 with or without
+// a byte-order mark, or bytes the code page lacks), and ignores an old editor's
+// end-of-file byte 0x1A at the end.
+//
 // Writes are collected and reach the disk in one piece at close(): a failed
-// append leaves the file as it was, and a rewrite replaces the file only once
-// the new content is complete.
+// append leaves the file as it was and always starts a line of its own, and a
+// rewrite replaces the file only once the new content is complete, keeping its
+// mode, owner and group and refusing a read-only file.
 class SequentialFile {
 public:
     using Item = std::variant<QString, std::int16_t>;
@@ -48,6 +53,16 @@ public:
     void close();
     const QString& name() const { return name_; }
 
+    // The line the next read starts on, counted from 1 as the reader counts
+    // line ends; for messages that say where a file went wrong. It counts from
+    // the start of the file: keep position() instead where it is not needed yet.
+    int line() const { return lineOf(pos_); }
+    int lineOf(qsizetype position) const { return lineAt(data_, position); }
+    qsizetype position() const { return pos_; }
+    // Whether nothing but blanks and line ends stands from position on.
+    bool restIsBlank(qsizetype position) const;
+    static int lineAt(QByteArrayView bytes, qsizetype pos);
+
     // Quoting that reads back as the same single item: a bare text stays bare
     // unless a comma, quote, line end or surrounding blank would split or change it.
     static bool needsQuotes(QStringView text);
@@ -59,11 +74,14 @@ private:
     QByteArrayView nextItem();
     void openWrite(const QString& name, Mode mode);
     void requireWrite() const;
+    // Refuses text that is not code page 932, naming the line where it shows.
+    static void checkEncoding(QByteArrayView bytes, const QString& name);
 
     Mode mode_ = Mode::Closed;
     QString name_;
     QByteArray data_; // read: the whole file; write: what close() will write
     qsizetype pos_ = 0;
+    qsizetype itemStart_ = 0; // of the item read last, for messages
 };
 
 } // namespace kb

@@ -9,16 +9,27 @@ Settings loadSettings() {
     SequentialFile file;
     file.openRead(kSettingsFile);
     Settings s;
-    s.timeLimitSeconds = file.readInt16();
-    s.autoSave = file.readInt16();
+    int lengthLine = 0, autoSaveLine = 0;
+    try {
+        lengthLine = file.line();
+        s.timeLimitSeconds = file.readInt16();
+        autoSaveLine = file.line();
+        s.autoSave = file.readInt16();
+    } catch (Error& e) {
+        if (e.kind() == Error::Kind::EndOfFile)
+            e.at(1).advise(QStringLiteral("プレイ秒数と自動保存の 2 つの値を、"
+                                          "「60,1」のようにコンマで区切って書いてください。"));
+        throw;
+    }
     file.close();
     if (s.timeLimitSeconds < 1)
         throw Error(Error::Kind::InvalidValue, kSettingsFile,
-                    QStringLiteral("プレイ秒数は 1 以上の数で書いてください（例: 60,1）。"));
+                    QStringLiteral("プレイ秒数は 1 以上の数で書いてください（例: 60,1）。"))
+            .at(lengthLine);
     if (s.autoSave < 0 || s.autoSave > 2)
-        throw Error(
-            Error::Kind::InvalidValue, kSettingsFile,
-            QStringLiteral("自動保存の値は 0、1、2 のどれかで書いてください（例: 60,1）。"));
+        throw Error(Error::Kind::InvalidValue, kSettingsFile,
+                    QStringLiteral("自動保存の値は 0、1、2 のどれかで書いてください（例: 60,1）。"))
+            .at(autoSaveLine);
     return s;
 }
 

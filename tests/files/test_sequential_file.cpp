@@ -66,8 +66,6 @@ private Q_SLOTS:
         QTest::newRow("trail bytes that look like ASCII")
             << cp(u"ソ,ポ,表\r\n") << QStringList{"ソ", "ポ", "表"};
         QTest::newRow("half-width katakana") << cp(u"ｶﾀｶﾅ\r\n") << QStringList{"ｶﾀｶﾅ"};
-        QTest::newRow("invalid bytes do not swallow the delimiter")
-            << QByteArray("\x81,\xFF\r\nA\r\n", 8) << QStringList{"\uFFFD", "\uFFFD", "A"};
     }
     void items() {
         QFETCH(QByteArray, bytes);
@@ -269,19 +267,6 @@ private Q_SLOTS:
         for (int c = 1; c <= 10; ++c)
             QCOMPARE(model.cell(1, c), cells[size_t(c - 1)]);
         QCOMPARE(model.cell(0, 7), QStringLiteral("-25"));
-    }
-
-    void historyCellsDecodeItemByItem() {
-        // A broken character stays within its own cell, whatever follows it.
-        WorkDir dir;
-        writeBytes(kHistoryFile, QByteArray("\"2009/06/21\",\"21:07:45\",\"\x82\",1,-2,3,4,"
-                                            "\"\xB1\xFF%\",\"0.50/\x95\x62\",\"60\x95\x62\"\r\n"));
-        HistoryModel model;
-        model.resetRows(loadHistoryRows(kHistoryFile));
-        const QStringList cells{"1", "2009/06/21", "21:07:45", "\uFFFD",  "1",   "-2",
-                                "3", "4",          "ｱ\uFFFD%", "0.50/秒", "60秒"};
-        for (int c = 0; c <= 10; ++c)
-            QCOMPARE(model.cell(0, c), cells[c]);
     }
 
     void historyLoadErrors_data() {
