@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <fcntl.h>
+#include <optional>
 #include <QFile>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -231,6 +232,86 @@ void replaceFile(const QString& name, const QByteArray& bytes) {
     }
 }
 
+// One item as the reader reads it, from p, where it is known not to be blank.
+struct ItemBounds {
+    qsizetype start, end; // the item's bytes, quotes and trailing blanks left out
+    qsizetype next;       // after its delimiter
+    bool openQuote;       // a quoted item that runs to the end of the file
+};
+
+ItemBounds scanItem(QByteArrayView bytes, qsizetype p) {
+    const char* d = bytes.data();
+    const qsizetype n = bytes.size();
+    // Consumes one delimiter at q: a comma, CR LF, a lone CR or a lone LF.
+    const auto consumeDelimiter = [&](qsizetype q) {
+        if (q < n && d[q] == '\r' && q + 1 < n && d[q + 1] == '\n') return q + 2;
+        return q < n ? q + 1 : q;
+    };
+    if (d[p] == '"') {
+        const qsizetype start = p + 1;
+        qsizetype end = start;
+        while (end < n && d[end] != '"')
+            ++end;
+        qsizetype q = end < n ? end + 1 : end;
+        while (q < n && d[q] != ',' && !isLineEnd(d[q]))
+            ++q;
+        return {start, end, consumeDelimiter(q), end >= n};
+    }
+    const qsizetype start = p;
+    qsizetype end = start;
+    while (end < n && d[end] != ',' && !isLineEnd(d[end]))
+        ++end;
+    const qsizetype next = consumeDelimiter(end);
+    while (end > start && (d[end - 1] == ' ' || d[end - 1] == '\t'))
+        --end;
+    return {start, end, next, false};
+}
+
+// Whether the reader, reading bytes to their end, ends inside a quoted item
+// whose closing quote is missing: whatever is appended would become part of it.
+bool endsInOpenQuote(QByteArrayView bytes) {
+    bool open = false;
+    for (qsizetype p = 0;;) {
+        while (p < bytes.size() && bytes[p] == ' ')
+            ++p;
+        if (p >= bytes.size()) return open;
+        const ItemBounds item = scanItem(bytes, p);
+        open = item.openQuote;
+        p = item.next;
+    }
+}
+
+// How each file the process read to its end, or appended to, ended: whether
+// inside an open quote. Knowing it spares an append reading the whole history
+// again; a file changed since (by size or time) is read again.
+struct KnownEnd {
+    dev_t device;
+    ino_t inode;
+    off_t size;
+    timespec modified;
+    bool openQuote;
+};
+
+std::vector<KnownEnd>& knownEnds() {
+    static std::vector<KnownEnd> ends;
+    return ends;
+}
+
+void rememberEnd(const struct stat& st, bool openQuote) {
+    auto& ends = knownEnds();
+    std::erase_if(ends,
+                  [&](const KnownEnd& e) { return e.device == st.st_dev && e.inode == st.st_ino; });
+    ends.push_back({st.st_dev, st.st_ino, st.st_size, st.st_mtim, openQuote});
+}
+
+std::optional<bool> knownEnd(const struct stat& st) {
+    for (const KnownEnd& e : knownEnds())
+        if (e.device == st.st_dev && e.inode == st.st_ino && e.size == st.st_size &&
+            e.modified.tv_sec == st.st_mtim.tv_sec && e.modified.tv_nsec == st.st_mtim.tv_nsec)
+            return e.openQuote;
+    return std::nullopt;
+}
+
 // How many bytes of the file's end to look at before an append: enough to find
 // the old end-of-file byte and to see whether the text there is code page 932.
 constexpr qsizetype kTailBytes = 16 * 1024;
@@ -244,11 +325,30 @@ qsizetype endOfFileMarker(QByteArrayView tail) {
     return i > 0 && tail[i - 1] == '\x1A' ? i - 1 : -1;
 }
 
-// Appends bytes in one piece, so that they start a line of their own and read
-// back at the next start: a last line without its line end gets one first, and
-// an old end-of-file byte at the end is replaced. Nothing is appended to a file
-// that is not code page 932 text. On failure the file is put back as it was.
-// An exclusive lock keeps two instances from interleaving.
+// Whether the file open as fd ends inside an open quote, as its reader would
+// find reading it to the end. Known from the last read or append of this
+// process where the file has not changed since; read whole otherwise.
+bool fileEndsInOpenQuote(int fd, const struct stat& st) {
+    if (const std::optional<bool> known = knownEnd(st)) return *known;
+    QByteArray all;
+    if (!readWhole(fd, st.st_size, all)) return false;
+    if (const qsizetype marker = endOfFileMarker(all); marker >= 0) all.truncate(marker);
+    return endsInOpenQuote(all);
+}
+
+Error notShiftJisForAppend(const QString& name) {
+    return Error(Error::Kind::NotShiftJis, name,
+                 QStringLiteral("このファイルには何も書き足していません。"))
+        .advise(QStringLiteral("テキストエディターで文字コードを Shift_JIS にして"
+                               "保存し直してください。"));
+}
+
+// Appends bytes in one piece, so that they read back at the next start as what
+// they are, after everything the file held before: a last line without its line
+// end gets one first, a quoted item left open is closed, and an old end-of-file
+// byte at the end is replaced. Nothing is appended to a file that is not code
+// page 932 text. On failure the file is put back as it was. An exclusive lock
+// keeps two instances from interleaving.
 void appendToFile(const QString& name, const QByteArray& bytes) {
     const QByteArray path = pathOf(name);
     struct stat before {};
@@ -260,52 +360,60 @@ void appendToFile(const QString& name, const QByteArray& bytes) {
     Descriptor fd(raw);
     struct stat st {};
     const bool regular = ::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode);
-    if (regular && (st.st_mode & 0222) == 0) throw readOnlyError(name);
-    if (regular) (void)::flock(fd.get(), LOCK_EX);
-    off_t size = regular && ::fstat(fd.get(), &st) == 0 ? st.st_size : 0;
+    if (!regular) { // a device, say: nothing to look at
+        const bool ok = writeAll(fd.get(), bytes);
+        const int err = errno;
+        if (!fd.close() || !ok) throw writeError(name, err);
+        return;
+    }
+    if ((st.st_mode & 0222) == 0) throw readOnlyError(name);
+    (void)::flock(fd.get(), LOCK_EX);
+    (void)::fstat(fd.get(), &st);
+    off_t size = st.st_size;
 
-    QByteArray tail, head(3, '\0');
+    // The end of the file, unless it cannot be read (write permission only):
+    // then the bytes are appended as they are.
+    QByteArray tail;
+    bool openQuote = false;
     if (size > 0) {
         const qsizetype want = static_cast<qsizetype>(std::min<off_t>(size, kTailBytes));
         tail.resize(want);
-        if (!readAt(fd.get(), tail.data(), want, size - want)) {
-            tail.clear(); // write-only: nothing to look at, append as it is
+        QByteArray head(3, '\0');
+        if (!readAt(fd.get(), tail.data(), want, size - want) ||
+            !readAt(fd.get(), head.data(), std::min<qsizetype>(3, want), 0)) {
+            tail.clear();
         } else {
-            // Check from a line start: a window opening inside a character would misread it.
+            // Checked from a line start: a window opening inside a character would misread it.
             const qsizetype from = want < size ? tail.indexOf('\n') + 1 : 0;
-            const bool bom = readAt(fd.get(), head.data(), 3, 0) && head == "\xEF\xBB\xBF";
-            const EncodingCheck check = checkCp932(QByteArrayView(tail).sliced(from));
-            if (bom || check.fault != EncodingCheck::Fault::None)
-                throw Error(Error::Kind::NotShiftJis, name,
-                            QStringLiteral("このファイルには何も書き足していません。"))
-                    .advise(QStringLiteral("テキストエディターで文字コードを Shift_JIS にして"
-                                           "保存し直してください。"));
+            if (head == "\xEF\xBB\xBF" ||
+                checkCp932(QByteArrayView(tail).sliced(from)).fault != EncodingCheck::Fault::None)
+                throw notShiftJisForAppend(name);
+            openQuote = fileEndsInOpenQuote(fd.get(), st);
         }
     }
-    QByteArray removed; // the end-of-file byte and what follows it
-    if (!tail.isEmpty()) {
-        if (const qsizetype marker = endOfFileMarker(tail); marker >= 0) {
-            removed = tail.mid(marker);
-            tail.truncate(marker);
-            if (::ftruncate(fd.get(), size - removed.size()) != 0) throw writeError(name);
-            size -= removed.size();
-            if (tail.isEmpty() && size > 0) { // the window held nothing before the marker
-                tail.resize(1);
-                if (!readAt(fd.get(), tail.data(), 1, size - 1)) tail.clear();
-            }
+    QByteArray removed; // the end-of-file byte and the line ends after it
+    if (const qsizetype marker = endOfFileMarker(tail); marker >= 0) {
+        removed = tail.mid(marker);
+        tail.truncate(marker);
+        if (::ftruncate(fd.get(), size - removed.size()) != 0) throw writeError(name);
+        size -= removed.size();
+        if (tail.isEmpty() && size > 0) { // the window held nothing before the marker
+            tail.resize(1);
+            if (!readAt(fd.get(), tail.data(), 1, size - 1)) tail.clear();
         }
     }
     QByteArray out;
-    const bool lineOpen = !tail.isEmpty() && !isLineEnd(tail.back());
-    out.reserve(bytes.size() + 2);
-    if (lineOpen) out += "\r\n";
+    out.reserve(bytes.size() + 3);
+    if (openQuote)
+        out += "\"\r\n"; // ends the item where the reader ended it: at the end of the file
+    else if (!tail.isEmpty() && !isLineEnd(tail.back()))
+        out += "\r\n";
     out += bytes;
-    bool ok = writeAll(fd.get(), out) && (!regular || ::fsync(fd.get()) == 0);
+    bool ok = writeAll(fd.get(), out) && ::fsync(fd.get()) == 0;
     const int err = errno;
-    if (!ok && regular) {
-        if (::ftruncate(fd.get(), size) == 0 && !removed.isEmpty())
-            (void)writeAll(fd.get(), removed);
-    }
+    if (!ok && ::ftruncate(fd.get(), size) == 0 && !removed.isEmpty())
+        (void)writeAll(fd.get(), removed);
+    if (ok && ::fstat(fd.get(), &st) == 0) rememberEnd(st, endsInOpenQuote(bytes));
     ok = fd.close() && ok;
     if (!ok) {
         if (!existed) ::unlink(path.constData());
@@ -355,6 +463,8 @@ void SequentialFile::openRead(const QString& name) {
     data_ = std::move(data);
     pos_ = 0;
     itemStart_ = 0;
+    opened_ = st;
+    endsInOpenQuote_ = false;
     mode_ = Mode::Read;
 }
 
@@ -452,40 +562,18 @@ bool SequentialFile::needsQuotes(QStringView text) {
 
 QByteArrayView SequentialFile::nextItem() {
     if (mode_ != Mode::Read) throw Error(Kind::CannotRead, name_);
-    const char* d = data_.constData();
-    const qsizetype n = data_.size();
     qsizetype p = pos_;
-    while (p < n && d[p] == ' ')
+    while (p < data_.size() && data_[p] == ' ')
         ++p;
     itemStart_ = p;
-    if (p >= n) {
+    if (p >= data_.size()) {
         pos_ = p;
         throw Error(Kind::EndOfFile, name_).at(lineAt(data_, p));
     }
-    // Consumes one delimiter at p: a comma, CR LF, a lone CR or a lone LF.
-    auto consumeDelimiter = [&](qsizetype q) {
-        if (q < n && d[q] == '\r' && q + 1 < n && d[q + 1] == '\n') return q + 2;
-        return q < n ? q + 1 : q;
-    };
-    if (d[p] == '"') {
-        const qsizetype start = p + 1;
-        qsizetype end = start;
-        while (end < n && d[end] != '"')
-            ++end;
-        qsizetype q = end < n ? end + 1 : end;
-        while (q < n && d[q] != ',' && !isLineEnd(d[q]))
-            ++q;
-        pos_ = consumeDelimiter(q);
-        return QByteArrayView(d + start, end - start);
-    }
-    const qsizetype start = p;
-    qsizetype end = start;
-    while (end < n && d[end] != ',' && !isLineEnd(d[end]))
-        ++end;
-    pos_ = consumeDelimiter(end);
-    while (end > start && isBlank(d[end - 1]))
-        --end;
-    return QByteArrayView(d + start, end - start);
+    const ItemBounds item = scanItem(data_, p);
+    pos_ = item.next;
+    if (pos_ >= data_.size()) endsInOpenQuote_ = item.openQuote;
+    return QByteArrayView(data_.constData() + item.start, item.end - item.start);
 }
 
 QString SequentialFile::readString() {
@@ -522,6 +610,9 @@ void SequentialFile::close() {
     mode_ = Mode::Closed;
     QByteArray data = std::move(data_);
     data_.clear();
+    // A file read to its end: an append need not read it again to know how it ends.
+    if (mode == Mode::Read && pos_ >= data.size() && S_ISREG(opened_.st_mode))
+        rememberEnd(opened_, endsInOpenQuote_);
     pos_ = 0;
     if (mode == Mode::Rewrite)
         replaceFile(name_, data);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <QByteArray>
 #include <QString>
+#include <sys/stat.h>
 #include <variant>
 #include <vector>
 
@@ -81,7 +82,9 @@ private:
     QString name_;
     QByteArray data_; // read: the whole file; write: what close() will write
     qsizetype pos_ = 0;
-    qsizetype itemStart_ = 0; // of the item read last, for messages
+    qsizetype itemStart_ = 0;      // of the item read last, for messages
+    struct stat opened_ {};        // the file as it was when opened for reading
+    bool endsInOpenQuote_ = false; // the last item ran to the end without its closing quote
 };
 
 } // namespace kb

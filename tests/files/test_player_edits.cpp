@@ -95,27 +95,48 @@ private Q_SLOTS:
                 << file << line + "\x1A" << line + "\r\n";
             QTest::addRow("%s, only an end-of-file byte", n.data())
                 << file << QByteArray("\x1A") << QByteArray();
+            // The reader ends an unclosed quoted item at the end of the file; the append
+            // must not become part of it.
+            QTest::addRow("%s, last quoted item never closed", n.data())
+                << file << (file == kHistoryFile ? rec.chopped(3) : "\"" + kana)
+                << (file == kHistoryFile ? rec : "\"" + kana + "\"\r\n");
+            QTest::addRow("%s, quoted item open over a line end", n.data())
+                << file << (file == kHistoryFile ? open.chopped(1) : "\"" + kana) + "\r\n"
+                << (file == kHistoryFile ? open.chopped(1) : "\"" + kana) + "\r\n\"\r\n";
         }
     }
     void appendReadsBackLast() {
         QFETCH(QString, file);
         QFETCH(QByteArray, before);
         QFETCH(QByteArray, kept);
+        HistoryRecord next = kRecord;
+        next.score = -7;
+        const QByteArray line = file == kHistoryFile ? recordLine(next) : encodeCp932(u"あ\r\n");
+        const auto append = [&] {
+            if (file == kHistoryFile)
+                appendHistory(file, next);
+            else
+                appendExclusion(QStringLiteral("あ"));
+        };
+        {
+            // Not read before: the append reads the whole file to see how it ends.
+            WorkDir dir;
+            writeBytes(file, before);
+            append();
+            QCOMPARE(readBytes(file), kept + line);
+        }
+        // Read at start-up first, as the game does: the append knows how it ends.
         WorkDir dir;
         writeBytes(file, before);
         const QStringList old = readAtStartup(file);
+        append();
+        QCOMPARE(readBytes(file), kept + line);
         if (file == kHistoryFile) {
-            HistoryRecord next = kRecord;
-            next.score = -7;
-            appendHistory(file, next);
-            QCOMPARE(readBytes(file), kept + recordLine(next));
             const QStringList cells = readAtStartup(file);
             QCOMPARE(cells.mid(0, old.size()), old);
             QCOMPARE(cells.size(), old.size() + HistoryModel::kColumns);
             QCOMPARE(cells[old.size() + 7], QStringLiteral("-7"));
         } else {
-            appendExclusion(QStringLiteral("あ"));
-            QCOMPARE(readBytes(file), kept + encodeCp932(u"あ\r\n"));
             QCOMPARE(readAtStartup(file), old + QStringList{QStringLiteral("あ")});
         }
     }
