@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
+#include <cstring>
 #include <iconv.h>
 #include <stdexcept>
 
@@ -133,7 +135,12 @@ qsizetype firstUndecodable(QByteArrayView bytes) {
     const qsizetype n = bytes.size();
     for (qsizetype i = 0; i < n;) {
         if (p[i] < 0x80) {
-            ++i;
+            // Runs of ASCII, most of a history file, eight bytes at a time.
+            std::uint64_t word = 0;
+            while (i + 8 <= n && (std::memcpy(&word, p + i, 8), (word & 0x8080808080808080u) == 0))
+                i += 8;
+            while (i < n && p[i] < 0x80)
+                ++i;
             continue;
         }
         const int length = isLeadByte(p[i]) ? 2 : 1;
