@@ -96,10 +96,11 @@ char16_t* decodeInto(char16_t* o, const char* data, qsizetype size) {
 
 // Offset of the first sequence of three or more bytes when all of bytes is
 // valid UTF-8 (no overlong forms, surrogates or values past U+10FFFF); -1 otherwise.
-qsizetype utf8TextAt(QByteArrayView bytes) {
+qsizetype utf8TextAt(QByteArrayView bytes, bool* valid = nullptr) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const qsizetype n = bytes.size();
     qsizetype first = -1;
+    if (valid) *valid = false;
     for (qsizetype i = 0; i < n;) {
         const unsigned char b = p[i];
         if (b < 0x80) {
@@ -127,6 +128,7 @@ qsizetype utf8TextAt(QByteArrayView bytes) {
         if (length >= 3 && first < 0) first = i;
         i += length;
     }
+    if (valid) *valid = true;
     return first;
 }
 
@@ -151,6 +153,12 @@ qsizetype firstUndecodable(QByteArrayView bytes) {
 }
 
 } // namespace
+
+bool isValidUtf8(QByteArrayView bytes) {
+    bool valid = false;
+    utf8TextAt(bytes, &valid);
+    return valid;
+}
 
 EncodingCheck checkCp932(QByteArrayView bytes) {
     using Fault = EncodingCheck::Fault;

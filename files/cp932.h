@@ -34,6 +34,8 @@ struct EncodingCheck {
 // starts a character with, so real code page 932 text fails the test at its
 // first kana; plain ASCII passes both and means the same in both.
 EncodingCheck checkCp932(QByteArrayView bytes);
+// Strict UTF-8: no overlong forms, surrogates or values past U+10FFFF.
+bool isValidUtf8(QByteArrayView bytes);
 
 // What text reads back as after it was written: unmappable characters become
 // "?", and the wave dash comes back as the full-width tilde.

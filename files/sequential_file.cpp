@@ -325,6 +325,11 @@ qsizetype endOfFileMarker(QByteArrayView tail) {
     return i > 0 && tail[i - 1] == '\x1A' ? i - 1 : -1;
 }
 
+bool wholeFileIsValidUtf8(int fd, off_t size) {
+    QByteArray all;
+    return readWhole(fd, size, all) && isValidUtf8(all);
+}
+
 // Whether the file open as fd ends inside an open quote, as its reader would
 // find reading it to the end. Known from the last read or append of this
 // process where the file has not changed since; read whole otherwise.
@@ -374,13 +379,14 @@ void appendToFile(const QString& name, const QByteArray& bytes) {
     // The end of the file, unless it cannot be read (write permission only):
     // then the bytes are appended as they are.
     QByteArray tail;
-    bool openQuote = false;
+    bool readable = true, openQuote = false;
     if (size > 0) {
         const qsizetype want = static_cast<qsizetype>(std::min<off_t>(size, kTailBytes));
         tail.resize(want);
         QByteArray head(3, '\0');
-        if (!readAt(fd.get(), tail.data(), want, size - want) ||
-            !readAt(fd.get(), head.data(), std::min<qsizetype>(3, want), 0)) {
+        readable = readAt(fd.get(), tail.data(), want, size - want) &&
+                   readAt(fd.get(), head.data(), std::min<qsizetype>(3, want), 0);
+        if (!readable) {
             tail.clear();
         } else {
             // Checked from a line start: a window opening inside a character would misread it.
@@ -390,6 +396,16 @@ void appendToFile(const QString& name, const QByteArray& bytes) {
                 throw notShiftJisForAppend(name);
             openQuote = fileEndsInOpenQuote(fd.get(), st);
         }
+    }
+    // Code page 932 text can happen to be valid UTF-8 too (a level-2 kanji before
+    // a full-width digit, say). Added to a file that is all valid UTF-8 so far
+    // (empty, or ASCII), such a line would make the reader refuse the whole file.
+    if (readable && checkCp932(bytes).fault == EncodingCheck::Fault::Utf8 &&
+        (tail.size() == size ? isValidUtf8(tail) : wholeFileIsValidUtf8(fd.get(), size))) {
+        if (!existed) ::unlink(path.constData());
+        throw Error(Error::Kind::CannotWrite, name,
+                    QStringLiteral("書き足すとファイル全体が UTF-8 と見分けられなくなるため、"
+                                   "書き足していません。"));
     }
     QByteArray removed; // the end-of-file byte and the line ends after it
     if (const qsizetype marker = endOfFileMarker(tail); marker >= 0) {
@@ -404,9 +420,11 @@ void appendToFile(const QString& name, const QByteArray& bytes) {
     }
     QByteArray out;
     out.reserve(bytes.size() + 3);
+    // A comma at the end already ended the last item, so the next one starts
+    // right after it; a line end there would read as one more, empty, item.
     if (openQuote)
         out += "\"\r\n"; // ends the item where the reader ended it: at the end of the file
-    else if (!tail.isEmpty() && !isLineEnd(tail.back()))
+    else if (!tail.isEmpty() && !isLineEnd(tail.back()) && tail.back() != ',')
         out += "\r\n";
     out += bytes;
     bool ok = writeAll(fd.get(), out) && ::fsync(fd.get()) == 0;
@@ -552,8 +570,10 @@ void SequentialFile::printLine(QStringView text) {
 
 bool SequentialFile::needsQuotes(QStringView text) {
     if (text.isEmpty()) return false;
+    // A bare line ending in 0x1A would read as an old editor's end-of-file byte.
     if (text.front() == QLatin1Char('"') || text.front() == QLatin1Char(' ') ||
-        text.back() == QLatin1Char(' ') || text.back() == QLatin1Char('\t'))
+        text.back() == QLatin1Char(' ') || text.back() == QLatin1Char('\t') ||
+        text.back() == QChar(0x1A))
         return true;
     for (QChar c : text)
         if (c == QLatin1Char(',') || c == QLatin1Char('\r') || c == QLatin1Char('\n')) return true;

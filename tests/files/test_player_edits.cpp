@@ -95,6 +95,9 @@ private Q_SLOTS:
                 << file << line + "\x1A" << line + "\r\n";
             QTest::addRow("%s, only an end-of-file byte", n.data())
                 << file << QByteArray("\x1A") << QByteArray();
+            // The comma already ended the last item: a line end would add an empty one.
+            QTest::addRow("%s, last line ends with a comma", n.data())
+                << file << line + "," << line + ",";
             // The reader ends an unclosed quoted item at the end of the file; the append
             // must not become part of it.
             QTest::addRow("%s, last quoted item never closed", n.data())
@@ -139,6 +142,23 @@ private Q_SLOTS:
         } else {
             QCOMPARE(readAtStartup(file), old + QStringList{QStringLiteral("あ")});
         }
+    }
+
+    // Some code page 932 text is valid UTF-8 as well: 罎１ is E3 A2 82 50. Alone in
+    // a file it would make the next start refuse the file, so it is not appended;
+    // after kana, which UTF-8 cannot hold, it is.
+    void appendThatWouldReadAsUtf8IsRefused() {
+        const QString question = decodeCp932(QByteArray("\xE3\xA2\x82\x50"));
+        QCOMPARE(question, QStringLiteral("罎１"));
+        WorkDir dir;
+        for (const QByteArray& before : {QByteArray(), QByteArray("a\r\n")}) {
+            writeBytes(kExclusionFile, before);
+            QCOMPARE(errorOf([&] { appendExclusion(question); }).kind(), Error::Kind::CannotWrite);
+            QCOMPARE(readBytes(kExclusionFile), before);
+        }
+        writeCp932(kExclusionFile, QStringLiteral("あ\r\n"));
+        appendExclusion(question);
+        QCOMPARE(readAtStartup(kExclusionFile), (QStringList{QStringLiteral("あ"), question}));
     }
 
     // An old editor's end-of-file byte reads as if it were not there.

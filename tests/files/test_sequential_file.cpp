@@ -320,6 +320,8 @@ private Q_SLOTS:
         QTest::newRow("empty question is an empty line") << QString() << QByteArray("\r\n");
         QTest::newRow("comma is quoted")
             << QStringLiteral("あ,い") << encodeCp932(u"\"あ,い\"\r\n");
+        QTest::newRow("trailing end-of-file byte is quoted")
+            << QStringLiteral("あ\x1A") << encodeCp932(u"\"あ\x1A\"\r\n");
         QTest::newRow("leading blank is quoted")
             << QStringLiteral(" あ") << encodeCp932(u"\" あ\"\r\n");
     }

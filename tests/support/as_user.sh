@@ -16,15 +16,21 @@ cp "$program" "$dir/"
 chmod 755 "$dir" "$dir/$(basename "$program")"
 chown nobody "$dir/home"
 # The leak suppressions of a sanitizer build must be readable by nobody too.
-case "${LSAN_OPTIONS:-}" in
-*suppressions=*)
-    supp=$(printf '%s\n' "$LSAN_OPTIONS" | sed -n 's/.*suppressions=\([^:]*\).*/\1/p')
-    cp "$supp" "$dir/lsan.supp"
-    chmod 644 "$dir/lsan.supp"
-    LSAN_OPTIONS=$(printf '%s\n' "$LSAN_OPTIONS" | sed "s|suppressions=[^:]*|suppressions=$dir/lsan.supp|")
+if [ -n "${LSAN_OPTIONS:-}" ]; then
+    options=
+    for option in $(printf '%s' "$LSAN_OPTIONS" | tr ':' ' '); do
+        case $option in
+        suppressions=*)
+            cp "${option#suppressions=}" "$dir/lsan.supp"
+            chmod 644 "$dir/lsan.supp"
+            option="suppressions=$dir/lsan.supp"
+            ;;
+        esac
+        options="$options${options:+:}$option"
+    done
+    LSAN_OPTIONS=$options
     export LSAN_OPTIONS
-    ;;
-esac
+fi
 cd "$dir"
 status=0
 HOME="$dir/home" TMPDIR=/tmp setpriv --reuid=nobody --regid=nogroup --groups=users \
