@@ -569,7 +569,9 @@ void SequentialFile::printLine(QStringView text) {
 }
 
 bool SequentialFile::needsQuotes(QStringView text) {
-    if (text.isEmpty()) return false;
+    // A bare empty line after a last item ending in 0x1A would make the two read
+    // as an old editor's end-of-file byte; "" reads as the same empty item.
+    if (text.isEmpty()) return true;
     // A bare line ending in 0x1A would read as an old editor's end-of-file byte.
     if (text.front() == QLatin1Char('"') || text.front() == QLatin1Char(' ') ||
         text.back() == QLatin1Char(' ') || text.back() == QLatin1Char('\t') ||

@@ -65,7 +65,9 @@ public:
     static int lineAt(QByteArrayView bytes, qsizetype pos);
 
     // Quoting that reads back as the same single item: a bare text stays bare
-    // unless a comma, quote, line end or surrounding blank would split or change it.
+    // unless a comma, quote, line end or surrounding blank would split or change
+    // it, or it is empty or ends in 0x1A, which the reader could take for an old
+    // editor's end-of-file byte.
     static bool needsQuotes(QStringView text);
 
 private:

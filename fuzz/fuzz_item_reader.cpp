@@ -2,10 +2,14 @@
 // whether each item is read as a string or as an int16; the rest is the file.
 //
 // Besides not crashing, the reader must:
+//  - refuse, before any item, exactly the files that are not code page 932,
+//    naming the line where that shows;
+//  - ignore an old editor's end-of-file byte at the end;
 //  - end: every item consumes at least one byte;
 //  - split the same way whatever kind is asked for, and read an int16 item as
 //    the number its text spells;
-//  - fail only with end-of-file (and overflow for numbers), and only at the end;
+//  - fail only with end-of-file (and overflow for numbers), only at the end,
+//    and on the line of the item;
 //  - read back what the record writer wrote from the items it returned.
 
 #include "files/sequential_file.h"
@@ -18,11 +22,48 @@
 using namespace kb;
 using namespace kb::fuzz;
 using Kind = Error::Kind;
+using Fault = EncodingCheck::Fault;
 
 namespace {
 
 const QString kInput = QStringLiteral("items.txt");
+const QString kMarked = QStringLiteral("marked.txt");
 const QString kCopy = QStringLiteral("copy.txt");
+
+// The bytes the reader goes by: a 0x1A at the end, and line ends after it, dropped.
+QByteArray withoutEndMarker(QByteArray bytes) {
+    qsizetype i = bytes.size();
+    while (i > 0 && (bytes[i - 1] == '\r' || bytes[i - 1] == '\n'))
+        --i;
+    if (i > 0 && bytes[i - 1] == '\x1A') bytes.truncate(i - 1);
+    return bytes;
+}
+
+// Every item as a string, and whether the last read met the end of the file.
+struct Strings {
+    std::vector<QString> texts;
+    bool endedEarly = false;
+};
+
+Strings readStrings(const QString& name, QByteArrayView text) {
+    Strings out;
+    SequentialFile file;
+    file.openRead(name);
+    while (!file.atEnd()) {
+        check(out.texts.size() <= size_t(text.size()), "an item consumed no byte");
+        try {
+            out.texts.push_back(file.readString());
+        } catch (const Error& e) {
+            check(e.kind() == Kind::EndOfFile,
+                  "readString failed with something else than end of file");
+            check(file.atEnd(), "end of file reported before the end");
+            check(e.line() == lineOf(text, text.size()), "end of file reported on another line");
+            out.endedEarly = true;
+        }
+    }
+    file.close();
+    return out;
+}
 
 // The int16 a text stands for, or nothing when it overflows: an optional sign,
 // digits, and a first decimal that rounds halves away from zero.
@@ -62,26 +103,36 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     if (size == 0) return 0;
     const std::uint8_t pattern = data[0];
+    const QByteArray bytes(reinterpret_cast<const char*>(data + 1), qsizetype(size - 1));
     writeInput(kInput, data + 1, size - 1);
-
-    // Every item as a string.
-    std::vector<QString> texts;
-    bool endedEarly = false;
+    const QByteArray text = withoutEndMarker(bytes);
+    const EncodingCheck encoding = checkCp932(text);
     {
         SequentialFile file;
-        file.openRead(kInput);
-        while (!file.atEnd()) {
-            check(texts.size() <= size, "an item consumed no byte");
-            try {
-                texts.push_back(file.readString());
-            } catch (const Error& e) {
-                check(e.kind() == Kind::EndOfFile,
-                      "readString failed with something else than end of file");
-                check(file.atEnd(), "end of file reported before the end");
-                endedEarly = true;
-            }
+        try {
+            file.openRead(kInput);
+        } catch (const Error& e) {
+            check(e.kind() == Kind::NotShiftJis && encoding.fault != Fault::None,
+                  "a file in code page 932 was refused");
+            check(e.subject() == kInput, "the encoding error does not name the file");
+            check(e.line() == lineOf(text, encoding.offset),
+                  "the encoding error names another line");
+            check(file.atEnd(), "a refused file has items to read");
+            checkNoFileLeftOpen();
+            return 0;
         }
-        file.close();
+        check(encoding.fault == Fault::None, "a file not in code page 932 was read");
+    }
+    const auto [texts, endedEarly] = readStrings(kInput, text);
+
+    // An end-of-file byte after the text, alone or before a line end, changes nothing.
+    for (const char* marker : {"\x1A", "\x1A\r\n"}) {
+        const QByteArray marked = text + marker;
+        writeInput(kMarked, reinterpret_cast<const std::uint8_t*>(marked.constData()),
+                   size_t(marked.size()));
+        const Strings again = readStrings(kMarked, text);
+        check(again.texts == texts && again.endedEarly == endedEarly,
+              "an end-of-file byte changed the items");
     }
 
     // The same file with the kinds the pattern asks for.
@@ -95,6 +146,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
                 check(file.atEnd(), "the kinds changed where the items end");
                 break;
             }
+            const qsizetype start = file.position();
             try {
                 if (wantsNumber(pattern, i)) {
                     const std::int16_t n = file.readInt16();
@@ -110,10 +162,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
             } catch (const Error& e) {
                 if (e.kind() == Kind::Overflow) {
                     check(!last && !numberOf(texts[i]), "overflow for a number in range");
+                    check(e.line() == lineOf(text, start), "overflow reported on another line");
                     continue;
                 }
                 check(e.kind() == Kind::EndOfFile && last,
                       "an unexpected error on a second reading");
+                check(e.line() == lineOf(text, text.size()),
+                      "end of file reported on another line");
             }
         }
         file.close();
@@ -133,7 +188,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
         out.openRewrite(kCopy);
         out.writeRecord(kept);
         out.close();
+        // The writer writes code page 932 only, but knows nothing of the reader's
+        // guess: items that together also make valid UTF-8 are refused as such.
+        const EncodingCheck written = checkCp932(fileBytes(kCopy));
         SequentialFile in;
+        if (written.fault != Fault::None) {
+            check(written.fault == Fault::Utf8,
+                  "the record writer wrote bytes outside code page 932");
+            try {
+                in.openRead(kCopy);
+                fail("a written record taken for UTF-8 was read");
+            } catch (const Error& e) {
+                check(e.kind() == Kind::NotShiftJis, "a written record failed to open");
+            }
+            checkNoFileLeftOpen();
+            return 0;
+        }
         in.openRead(kCopy);
         for (const SequentialFile::Item& item : kept) {
             if (const auto* s = std::get_if<QString>(&item))

@@ -1,6 +1,7 @@
 // The settings loader. What it accepts is a round length of at least 1 and an
 // auto-save value of 0..2; the file it rewrites reads back as the same values,
-// leaves no temporary file behind, and replaces the old content whole.
+// leaves no temporary file behind, and replaces the old content whole. A save
+// that would write the bytes the file already holds leaves the file alone.
 
 #include "files/data_files.h"
 #include "files/settings.h"
@@ -21,9 +22,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     try {
         s = loadSettings();
     } catch (const Error& e) {
-        check(isOneOf(e.kind(), {Kind::EndOfFile, Kind::Overflow, Kind::InvalidValue}),
+        check(isOneOf(e.kind(),
+                      {Kind::EndOfFile, Kind::Overflow, Kind::InvalidValue, Kind::NotShiftJis}),
               "settings failed with an unexpected error");
         check(e.subject() == kSettingsFile, "the error does not name the file");
+        checkLine(e, QByteArrayView(data, size));
         checkNoFileLeftOpen();
         return 0;
     }
@@ -32,9 +35,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
 
     saveSettings(s);
     checkOnlyFiles({kSettingsFile});
+    check(fileBytes(kSettingsFile) == QByteArray::number(s.timeLimitSeconds) + ',' +
+                                          QByteArray::number(s.autoSave) + "\r\n",
+          "the settings were saved in another form");
     const Settings again = loadSettings();
     check(again.timeLimitSeconds == s.timeLimitSeconds && again.autoSave == s.autoSave,
           "the rewritten settings read back differently");
+
+    // Saved again unchanged: neither replaced (a new inode) nor written over (a new time).
+    backdate(kSettingsFile);
+    const struct stat before = statOf(kSettingsFile);
+    saveSettings(s);
+    const struct stat after = statOf(kSettingsFile);
+    check(after.st_ino == before.st_ino && after.st_mtim.tv_sec == before.st_mtim.tv_sec &&
+              after.st_mtim.tv_nsec == before.st_mtim.tv_nsec,
+          "saving the same settings touched the file");
+    checkOnlyFiles({kSettingsFile});
     checkNoFileLeftOpen();
     return 0;
 }

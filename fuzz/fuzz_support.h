@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QFile>
 #include <QString>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -106,6 +107,21 @@ inline void checkOnlyFiles(std::initializer_list<QString> names) {
     check(ok, "a stray file was left in the directory");
 }
 
+// Gives the file a modification time of its own in 1970: a write after this
+// shows, even within the clock tick that wrote the file.
+inline void backdate(const QString& name) {
+    static time_t stamp = 0;
+    const timespec times[2] = {{0, UTIME_OMIT}, {++stamp, 0}};
+    check(::utimensat(AT_FDCWD, QFile::encodeName(name).constData(), times, 0) == 0,
+          "cannot set a file time");
+}
+
+inline struct stat statOf(const QString& name) {
+    struct stat st {};
+    check(::stat(QFile::encodeName(name).constData(), &st) == 0, "cannot stat a file");
+    return st;
+}
+
 inline void writeInput(const QString& name, const std::uint8_t* data, size_t size) {
     const int fd =
         ::open(QFile::encodeName(name).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
@@ -120,10 +136,44 @@ inline void writeInput(const QString& name, const std::uint8_t* data, size_t siz
     ::close(fd);
 }
 
+// A fresh file under name with the input: a new inode and a time no real write
+// gives, so nothing the process remembers of an earlier file applies to it.
+inline void writeFreshInput(const QString& name, const std::uint8_t* data, size_t size) {
+    ::unlink(QFile::encodeName(name).constData());
+    writeInput(name, data, size);
+    backdate(name);
+}
+
+inline QByteArray fileBytes(const QString& name) {
+    QFile f(name);
+    check(f.open(QIODevice::ReadOnly), "cannot read back a file");
+    return f.readAll();
+}
+
 inline bool isOneOf(Error::Kind kind, std::initializer_list<Error::Kind> kinds) {
     for (Error::Kind k : kinds)
         if (k == kind) return true;
     return false;
+}
+
+// The line a position falls on, from 1; CR LF, a lone CR and a lone LF each
+// end one. Counted apart from the reader's own count, which the messages use.
+inline int lineOf(QByteArrayView bytes, qsizetype pos) {
+    QByteArray before = bytes.first(pos).toByteArray();
+    before.replace("\r\n", "\n").replace('\r', '\n');
+    return int(before.count('\n')) + 1;
+}
+
+// An error points into the file: a line from 1 to the last one.
+inline void checkLine(const Error& e, QByteArrayView bytes) {
+    check(e.line() >= 1 && e.line() <= lineOf(bytes, bytes.size()),
+          "the error names no line of the file");
+}
+
+// Some code page 932 text is valid UTF-8 too; the program refuses to write
+// such a line into a file that would then read as UTF-8 as a whole.
+inline bool looksUtf8(const QString& text) {
+    return checkCp932(encodeCp932(text)).fault == EncodingCheck::Fault::Utf8;
 }
 
 // A string the record writer puts between quotes reads back whole only

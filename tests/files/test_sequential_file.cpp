@@ -317,7 +317,8 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("line");
         QTest::newRow("plain kana is a bare line")
             << QStringLiteral("あい") << encodeCp932(u"あい\r\n");
-        QTest::newRow("empty question is an empty line") << QString() << QByteArray("\r\n");
+        QTest::newRow("empty question is an empty quoted item")
+            << QString() << QByteArray("\"\"\r\n");
         QTest::newRow("comma is quoted")
             << QStringLiteral("あ,い") << encodeCp932(u"\"あ,い\"\r\n");
         QTest::newRow("trailing end-of-file byte is quoted")
