@@ -450,11 +450,18 @@ void SequentialFile::openRead(const QString& name) {
     name_ = name;
     const QByteArray path = pathOf(name);
     const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw Error(errno == ENOENT ? Kind::FileNotFound : Kind::CannotRead, name);
+    if (fd < 0 && errno == ENOENT) throw Error(Kind::FileNotFound, name);
+    if (fd < 0 && (errno == EACCES || errno == EPERM))
+        throw Error(Kind::CannotRead, name,
+                    QStringLiteral("読み取りが許可されていません。"
+                                   "ファイルの権限で読み取りを許可してください。"));
+    if (fd < 0) throw Error(Kind::CannotRead, name);
     struct stat st {};
     if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
         ::close(fd);
-        throw Error(Kind::CannotRead, name);
+        throw Error(Kind::CannotRead, name,
+                    QStringLiteral("同じ名前のフォルダーがあります。"
+                                   "フォルダーの名前を変えて、ファイルを置いてください。"));
     }
     QByteArray data;
     if (S_ISREG(st.st_mode)) data.reserve(static_cast<qsizetype>(st.st_size));
@@ -470,7 +477,9 @@ void SequentialFile::openRead(const QString& name) {
         // No file of the game comes near this; a device that never ends must not hang the reader.
         if (data.size() + n > kMaxReadBytes) {
             ::close(fd);
-            throw Error(Kind::CannotRead, name, QStringLiteral("ファイルが大きすぎます。"));
+            throw Error(Kind::CannotRead, name,
+                        QStringLiteral("ファイルが大きすぎます。ゲームのファイルなのか確かめて、"
+                                       "ちがうものなら元のファイルに戻してください。"));
         }
         data.append(buf, n);
     }

@@ -19,6 +19,9 @@ Settings loadSettings() {
         if (e.kind() == Error::Kind::EndOfFile)
             e.at(1).advise(QStringLiteral("プレイ秒数と自動保存の 2 つの値を、"
                                           "「60,1」のようにコンマで区切って書いてください。"));
+        if (e.kind() == Error::Kind::Overflow)
+            e.advise(QStringLiteral("「60,1」のように、プレイ秒数と自動保存（0、1、2）を"
+                                    "書いてください。"));
         throw;
     }
     file.close();

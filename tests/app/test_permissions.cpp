@@ -192,6 +192,19 @@ private Q_SLOTS:
         QCOMPARE(readBytes(kSettingsFile), settings);
     }
 
+    // What a file handed to another user by an old rewrite looked like: the start
+    // says which file and what to do.
+    void unreadableFileStopsTheStartSayingWhy() {
+        WindowFixture f;
+        QVERIFY(::chmod(QFile::encodeName(kHistoryFile).constData(), 0200) == 0);
+        MainWindow& w = f.make();
+        QVERIFY(!w.Form_Load());
+        QCOMPARE(f.messages.shown.size(), 1);
+        const QString m = f.messages.shown[0].text;
+        QVERIFY2(m.contains(kHistoryFile) && m.contains(QStringLiteral("読み取りを許可")),
+                 qPrintable(m));
+    }
+
     void choiceOnReadOnlySettingsStaysInForce() {
         WindowFixture f(QStringLiteral("あ\r\n"), "60,0\r\n");
         MainWindow& w = f.load();
