@@ -57,15 +57,6 @@ QStringList readAtStartup(const QString& name) {
     return {items.begin(), items.end()};
 }
 
-Error errorOf(const std::function<void()>& body) {
-    try {
-        body();
-    } catch (const Error& e) {
-        return e;
-    }
-    qFatal("no error was thrown");
-}
-
 } // namespace
 
 class TestPlayerEdits : public QObject {

@@ -3,9 +3,11 @@
 #include "app/help_viewer.h"
 #include "app/message_boxes.h"
 #include "core/clock.h"
+#include "core/error.h"
 #include "files/cp932.h"
 
 #include <deque>
+#include <functional>
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -54,6 +56,16 @@ public:
         calls << QStringLiteral("close:") + file;
     }
 };
+
+// The error body throws; a body that throws none ends the test run.
+inline Error errorOf(const std::function<void()>& body) {
+    try {
+        body();
+    } catch (const Error& e) {
+        return e;
+    }
+    qFatal("no error was thrown");
+}
 
 // Writes a file in code page 932 with the text given in Unicode.
 inline void writeCp932(const QString& name, const QString& text) {
