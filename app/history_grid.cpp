@@ -76,6 +76,24 @@ QString HistoryGrid::textAt(int row, int col) const {
     return row == 0 ? model_.headerText(col) : model_.cell(row - 1, col);
 }
 
+void HistoryGrid::loadRows(std::vector<QString> joinedRows) {
+    model_.resetRows(std::move(joinedRows));
+    showNewestRow();
+}
+
+void HistoryGrid::appendRecord(const HistoryRecord& record) {
+    std::array<QString, HistoryModel::kColumns> cells;
+    cells[0] = QString::number(rows()); // data rows are numbered from 1
+    const std::array<QString, 10> items = record.cells();
+    std::copy(items.begin(), items.end(), cells.begin() + 1);
+    model_.appendRow(cells);
+    showNewestRow();
+}
+
+void HistoryGrid::showNewestRow() {
+    if (rows() > 7) setTopRow(rows() - 1);
+}
+
 void HistoryGrid::setTopRow(int row) {
     if (row < 1 || row >= rows()) return;
     // Before the grid is first shown it has no scroll range yet; apply it then.

@@ -36,11 +36,18 @@ public:
     }
     void setFontSize(double points);
 
+    // Fills the grid from the file's rows at start-up, or adds one saved record
+    // as the next numbered row; either way the newest row is brought into view
+    // once the grid holds more than 7 rows, the header row included.
+    void loadRows(std::vector<QString> joinedRows);
+    void appendRecord(const HistoryRecord& record);
+
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
     void updateRowHeight();
+    void showNewestRow();
     void scrollToRow(int row);
 
     HistoryModel model_;

@@ -72,10 +72,10 @@ void MainWindow::guarded(const std::function<void()>& body) {
 
 bool MainWindow::Form_Load() {
     try {
-        state_.helpFilePath = QStringLiteral("KbHelp.chm");
+        helpFilePath_ = QStringLiteral("KbHelp.chm");
         SetupHistoryGrid();
         loadHistory();
-        state_.barFullWidth = toInt16(twipsOf(shpJikanK->width()));
+        barFullWidth_ = toInt16(twipsOf(shpJikanK->width()));
         txtKaitou->setAnswer(QString());
         for (QLabel* l : {lblMondai, lblOk, lblNg, lblMoji_T, lblByou, lblRitu})
             l->setText(QString());
@@ -85,24 +85,31 @@ bool MainWindow::Form_Load() {
         QCoreApplication::processEvents();
 
         const Settings settings = loadSettings();
-        state_.timeLimitSeconds = settings.timeLimitSeconds;
-        state_.autoSave = settings.autoSave;
-        // Runs chkAs_Click when it changes the state; a store that fails is
-        // reported there and does not stop the start.
-        chkAs->setValue(settings.autoSave);
+        round_.setTimeLimit(settings.timeLimitSeconds);
+        round_.setAutoSave(settings.autoSave);
+        // Setting the switch runs its handler when the state changes, as a click
+        // would; a store that fails is reported there and does not stop the start.
+        const int shown = chkAs->value();
+        {
+            const QSignalBlocker quiet(chkAs);
+            chkAs->setValue(settings.autoSave);
+        }
+        if (chkAs->value() != shown) chkAs_Click();
         QStringList lengths;
         for (int i = 10; i <= 180; i += 10)
             lengths << QString::number(i);
         cboJikan->addItems(lengths);
-        cboJikan->setCurrentIndex(cboJikan->findText(QString::number(state_.timeLimitSeconds)));
-        cboJikan->setEditText(QString::number(state_.timeLimitSeconds));
-        cboSet->addItems({QStringLiteral("１文字"), QStringLiteral("２文字")});
+        const QString length = QString::number(round_.state().timeLimitSeconds);
+        cboJikan->setCurrentIndex(cboJikan->findText(length));
+        cboJikan->setEditText(length);
+        cboSet->addItems({kOneEntrySet, kTwoEntrySet});
         cboSet->setCurrentIndex(0);
-        cboSet->setEditText(QStringLiteral("１文字"));
+        cboSet->setEditText(kOneEntrySet);
 
-        state_.kanaCount = loadList(kKanaFile, state_.kanaTable, kKanaCapacity);
-        state_.excludedCount = loadList(kExclusionFile, state_.excludedWords, kExclusionCapacity);
-        questions_.prepare(state_);
+        DrillState& tables = round_.loadingState();
+        tables.kanaCount = loadList(kKanaFile, tables.kanaTable, kKanaCapacity);
+        tables.excludedCount = loadList(kExclusionFile, tables.excludedWords, kExclusionCapacity);
+        round_.tablesLoaded();
     } catch (const Error& e) {
         showError(e);
         return false;
@@ -136,16 +143,13 @@ void MainWindow::SetupHistoryGrid() {
 }
 
 void MainWindow::loadHistory() {
-    msgRireki->model().resetRows(loadHistoryRows(kHistoryFile));
-    if (msgRireki->rows() > 7) msgRireki->setTopRow(msgRireki->rows() - 1);
+    msgRireki->loadRows(loadHistoryRows(kHistoryFile));
 }
 
 void MainWindow::NextQuestion() {
-    const QuestionGenerator::Environment env{random_, [this] { return clock_.timeOfDay(); },
-                                             [this] { return cboSet->currentText(); }};
-    const std::optional<QString> question = questions_.next(state_, env);
-    state_.currentQuestion = question.value_or(QString());
-    lblMondai->setText(state_.currentQuestion);
+    const std::optional<QString> question = round_.nextQuestion(
+        random_, [this] { return clock_.timeOfDay(); }, questionModeOf(cboSet->currentText()));
+    lblMondai->setText(round_.state().currentQuestion);
     txtKaitou->setAnswer(QString());
     txtKaitou->setFocus();
     if (!question)
@@ -163,24 +167,14 @@ void MainWindow::txtKaitou_KeyPress(std::int16_t& KeyAscii) {
     const QString word = txtKaitou->text();
     if (word.isEmpty()) return;
     KeyAscii = 0;
-    // All or nothing: the new counters are formed, and the file written, before
-    // anything is stored, so a failure leaves the round as it was.
+    // All or nothing: the verdict and the new counters are formed, and the file
+    // written, before anything is stored.
     guarded([&] {
-        const QString question = state_.currentQuestion;
-        const Verdict verdict = judge(question, word);
-        const RoundCounters counted = countedAfter(state_, verdict, word.size());
-        if (verdict == Verdict::Exact) {
-            bool listFull = false;
-            if (!questions_.excluded(question) && !appendedExclusions_.contains(question)) {
-                if (state_.excludedCount + appendedExclusions_.size() >= kExclusionCapacity) {
-                    listFull = true;
-                } else {
-                    appendExclusion(question);
-                    appendedExclusions_.insert(question);
-                }
-            }
-            static_cast<RoundCounters&>(state_) = counted;
-            if (listFull)
+        const Judged judged = round_.judge(word);
+        if (judged.exclude) appendExclusion(judged.question);
+        round_.commit(judged);
+        if (judged.verdict == Verdict::Exact) {
+            if (judged.exclusionListFull)
                 messages_.show(
                     this,
                     QStringLiteral(
@@ -191,19 +185,19 @@ void MainWindow::txtKaitou_KeyPress(std::int16_t& KeyAscii) {
             NextQuestion();
             return;
         }
-        static_cast<RoundCounters&>(state_) = counted;
-        if (verdict == Verdict::Rejected) {
-            lblNg->setText(QString::number(state_.ngCount));
+        const DrillState& st = round_.state();
+        if (judged.verdict == Verdict::Rejected) {
+            lblNg->setText(QString::number(st.ngCount));
             txtKaitou->setAnswer(QString());
         } else {
-            lblOk->setText(QString::number(state_.okCount));
+            lblOk->setText(QString::number(st.okCount));
         }
         for (int i = 0; i < 3; ++i)
             lblTen[static_cast<size_t>(i)]->setText(
-                QString::number(state_.matchCounts[static_cast<size_t>(i)]));
-        lblTen[3]->setText(QString::number(state_.score));
-        auto* line =
-            new QListWidgetItem(question + QStringLiteral(" _ ") + txtKaitou->text(), lstRireki);
+                QString::number(st.matchCounts[static_cast<size_t>(i)]));
+        lblTen[3]->setText(QString::number(st.score));
+        auto* line = new QListWidgetItem(judged.question + QStringLiteral(" _ ") + txtKaitou->text(),
+                                         lstRireki);
         // Measured once here: the list lays out all its lines whenever one is
         // added, and measuring every line again each time made an answer cost
         // more the longer the round went on.
@@ -214,77 +208,54 @@ void MainWindow::txtKaitou_KeyPress(std::int16_t& KeyAscii) {
 }
 
 void MainWindow::cmdStart_Click() {
-    guarded([this] {
-        state_.typedChars = 0;
-        txtKaitou->setAnswer(QString());
-        lblMondai->setText(QString());
-        state_.countdownActive = true;
-        setShapeWidth(shpJikanK, state_.barFullWidth);
-        lstRireki->clear();
-        fraRireki->setVisible(true);
-        for (QLabel* l : {lblOk, lblNg, lblMoji_T, lblByou, lblRitu})
-            l->setText(QString());
-        for (size_t i = 0; i < 4; ++i) {
-            state_.matchCounts[i] = 0;
-            lblTen[i]->setText(QStringLiteral("0"));
-        }
-        state_.okCount = 0;
-        state_.ngCount = 0;
-        lblOk->setText(QString::number(state_.okCount));
-        lblNg->setText(QString::number(state_.ngCount));
-        state_.score = 0;
-        cmdStart->setEnabled(false);
-    });
+    round_.start();
+    txtKaitou->setAnswer(QString());
+    lblMondai->setText(QString());
+    setShapeWidth(shpJikanK, barFullWidth_);
+    lstRireki->clear();
+    fraRireki->setVisible(true);
+    for (QLabel* l : {lblOk, lblNg, lblMoji_T, lblByou, lblRitu})
+        l->setText(QString());
+    for (QLabel* l : lblTen)
+        l->setText(QStringLiteral("0"));
+    lblOk->setText(QStringLiteral("0"));
+    lblNg->setText(QStringLiteral("0"));
+    cmdStart->setEnabled(false);
 }
 
 void MainWindow::tmrStart_Timer() {
     guarded([this] {
-        if (!state_.countdownActive) {
-            state_.countdownStep = 0;
-            return;
-        }
+        const int step = round_.countdownTick();
+        if (step == 0) return;
         for (int i = 1; i <= 3; ++i)
-            imgStart[static_cast<size_t>(i)]->setVisible(false);
-        state_.countdownStep = addInt16(state_.countdownStep, 1);
-        if (state_.countdownStep < 1 || state_.countdownStep > 3)
-            throw Error(Error::Kind::IndexOutOfRange, QStringLiteral("imgStart"));
-        imgStart[static_cast<size_t>(state_.countdownStep)]->setVisible(true);
-        if (state_.countdownStep == 3) {
-            state_.countdownActive = false;
-            NextQuestion();
-            state_.clockSeconds = clock_.wholeSeconds();
-            state_.roundEndTime = state_.clockSeconds + state_.timeLimitSeconds;
-            state_.roundRunning = true;
-        }
+            imgStart[static_cast<size_t>(i)]->setVisible(i == step);
+        if (step < 3) return;
+        NextQuestion();
+        round_.begin(clock_.wholeSeconds());
     });
 }
 
 void MainWindow::tmrBp_Timer() {
-    if (!state_.roundRunning) return;
-    bool ended = false;
+    RoundTick tick;
     guarded([&] {
-        state_.clockSeconds = clock_.wholeSeconds();
-        state_.remainingSeconds =
-            toInt16(static_cast<long long>(state_.roundEndTime) - state_.clockSeconds);
-        setShapeWidth(shpJikanK, barWidth(state_.remainingSeconds, state_.timeLimitSeconds,
-                                          state_.barFullWidth));
-        if (state_.remainingSeconds >= 1) return;
-        state_.roundRunning = false;
-        cmdStart->setEnabled(true);
-        ended = true;
+        tick = round_.roundTick(clock_.wholeSeconds(), barFullWidth_);
+        if (!tick.running) return;
+        setShapeWidth(shpJikanK, tick.barWidth);
+        if (tick.ended) cmdStart->setEnabled(true);
     });
-    if (!ended) return;
+    if (!tick.ended) return;
     // From here on each step runs even when the one before it failed.
+    const DrillState& st = round_.state();
     const auto step = [](const std::function<void()>& body) {
         try {
             body();
         } catch (const Error&) {
         }
     };
-    step([this] { lblByou->setText(speedText(state_.typedChars, state_.timeLimitSeconds)); });
-    step([this] { lblRitu->setText(rateText(state_.okCount, state_.ngCount)); });
-    step([this] { lblMoji_T->setText(QString::number(state_.typedChars)); });
-    if (state_.autoSave == 1) {
+    step([&] { lblByou->setText(speedText(st.typedChars, st.timeLimitSeconds)); });
+    step([&] { lblRitu->setText(rateText(st.okCount, st.ngCount)); });
+    step([&] { lblMoji_T->setText(QString::number(st.typedChars)); });
+    if (round_.autoSaveDue()) {
         try {
             saveHistory();
         } catch (const Error& e) {
@@ -302,36 +273,12 @@ void MainWindow::setShapeWidth(Shape* shape, int twips) {
 }
 
 void MainWindow::saveHistory() {
-    if ((state_.okCount == 0 && state_.ngCount == 0) || state_.roundRunning ||
-        state_.countdownActive)
-        return;
-    // The ten items are formed once, so the row and the record cannot differ,
-    // and hold only what the file can carry back.
-    const QDateTime now = clock_.localNow();
-    QString set = cboSet->currentText().left(1);
-    set.replace(QLatin1Char('"'), QStringLiteral("”"));
-    HistoryRecord record;
-    record.date = formatDate(now.date());
-    record.time = formatTime(now.time());
-    record.set = roundTripCp932(set);
-    record.okCount = state_.okCount;
-    record.ngCount = state_.ngCount;
-    record.typedChars = state_.typedChars;
-    record.score = state_.score;
-    record.rate =
-        formatRate(static_cast<double>(state_.okCount) / addInt16(state_.okCount, state_.ngCount));
-    record.speed = speedText(state_.typedChars, state_.timeLimitSeconds);
-    record.length = QString::number(state_.timeLimitSeconds) + QStringLiteral("秒");
-    appendHistory(kHistoryFile, record);
-
-    // Only a record that reached the file becomes a row.
-    const int r = msgRireki->rows();
-    std::array<QString, HistoryModel::kColumns> cells;
-    cells[0] = QString::number(r);
-    const std::array<QString, 10> items = record.cells();
-    std::copy(items.begin(), items.end(), cells.begin() + 1);
-    msgRireki->model().appendRow(cells);
-    if (msgRireki->rows() > 7) msgRireki->setTopRow(msgRireki->rows() - 1);
+    if (!round_.canSave()) return;
+    // Formed once: the row shows what the file will give back at the next start,
+    // and only a record that reached the file becomes a row.
+    const HistoryRecord stored = appendHistory(
+        kHistoryFile, round_.record(clock_.localNow(), cboSet->currentText()));
+    msgRireki->appendRecord(stored);
 }
 
 void MainWindow::cmdHozon_Click() {
@@ -354,7 +301,7 @@ void MainWindow::cmdClear_Click() {
 
 void MainWindow::writeSettings() {
     try {
-        saveSettings({state_.timeLimitSeconds, state_.autoSave});
+        saveSettings({round_.state().timeLimitSeconds, round_.state().autoSave});
     } catch (const Error& e) {
         // The value stays in force: say so, and that the file still holds the old one.
         const QString consequence =
@@ -368,34 +315,24 @@ void MainWindow::writeSettings() {
 
 void MainWindow::cboJikan_Click() {
     guarded([this] {
-        // The leading digits of the chosen item.
-        const QString text = cboJikan->currentText().trimmed();
-        qsizetype n = 0;
-        while (n < text.size() && text[n].isDigit() && text[n].unicode() < 0x80)
-            ++n;
-        state_.timeLimitSeconds =
-            toInt16(n == 0 ? 0 : text.left(std::min<qsizetype>(n, 6)).toLongLong(), kSettingsFile);
+        round_.setTimeLimit(roundLengthOf(cboJikan->currentText()));
         writeSettings();
     });
 }
 
 void MainWindow::chkAs_Click() {
     guarded([this] {
-        state_.autoSave = toInt16(chkAs->value());
+        round_.setAutoSave(toInt16(chkAs->value()));
         writeSettings();
     });
 }
 
 void MainWindow::cmdHelp_Click() {
-    help_.displayTopic(this, state_.helpFilePath);
+    help_.displayTopic(this, helpFilePath_);
 }
 
 void MainWindow::cmdEnd_Click() {
-    help_.closeAll(this, state_.helpFilePath);
-    tmrStart.stop();
-    tmrBp.stop();
-    hide();
-    QCoreApplication::exit(0);
+    close(); // the close box's way out, which closes the help too
 }
 
 void MainWindow::fraRireki_Click() {
@@ -403,7 +340,7 @@ void MainWindow::fraRireki_Click() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    help_.closeAll(this, state_.helpFilePath);
+    help_.closeAll(this, helpFilePath_);
     tmrStart.stop();
     tmrBp.stop();
     event->accept();

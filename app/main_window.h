@@ -1,12 +1,10 @@
 #pragma once
 
 #include "core/error.h"
-#include "drill/drill_state.h"
-#include "drill/question_generator.h"
+#include "drill/round.h"
 
 #include <array>
 #include <functional>
-#include <QSet>
 #include <QTimer>
 #include <QWidget>
 
@@ -61,7 +59,9 @@ public:
     void cmdEnd_Click();
     void fraRireki_Click();
 
-    const DrillState& state() const { return state_; }
+    const DrillState& state() const { return round_.state(); }
+    const QString& helpFilePath() const { return helpFilePath_; }
+    std::int16_t barFullWidth() const { return barFullWidth_; }
 
     // Controls, named as the game's design names them.
     QLabel* Image1 = nullptr;
@@ -116,9 +116,9 @@ private:
     RandomSource& random_;
     MessageBoxes& messages_;
     HelpViewer& help_;
-    DrillState state_;
-    QuestionGenerator questions_;
-    QSet<QString> appendedExclusions_; // questions this run has added to the file
+    Round round_;
+    QString helpFilePath_;
+    std::int16_t barFullWidth_ = 0; // twips
     bool loaded_ = false;
 };
 

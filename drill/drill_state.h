@@ -22,14 +22,12 @@ struct RoundCounters {
 
 // Everything the window keeps between events.
 struct DrillState : RoundCounters {
-    QString helpFilePath;
     bool countdownActive = false;
     bool roundRunning = false;
     std::int16_t countdownStep = 0;
     std::int32_t clockSeconds = 0;
     std::int32_t roundEndTime = 0;
     std::int16_t remainingSeconds = 0;
-    std::int16_t barFullWidth = 0;
     std::int16_t timeLimitSeconds = 0;
     std::int16_t autoSave = 0;
     // Entries are numbered from 1; index 0 stays empty.

@@ -46,10 +46,10 @@ void QuestionGenerator::prepare(const DrillState& state) {
         oneExcluded_[static_cast<size_t>(a)] = ex;
         oneAllExcluded_ = oneAllExcluded_ && ex;
         if (!ex) oneLeft_.push_back(static_cast<std::int16_t>(a));
-        // b comes from the whole list, or from its first 46 entries when a is above them.
-        const double chanceOfPair = 1.0 / slots_ / (a > 46 ? std::min(slots_, 46) : slots_);
+        // b comes from the whole list, or from its common entries when a is above them.
+        const double chanceOfPair = 1.0 / slots_ / (a > kCommonEntries ? std::min(slots_, kCommonEntries) : slots_);
         for (int b = 1; b <= slots_; ++b) {
-            if (a > 46 && b > 46) continue; // never drawn
+            if (a > kCommonEntries && b > kCommonEntries) continue; // never drawn
             const bool pairEx =
                 !excludedSet_.isEmpty() && excludedSet_.contains(entry(a) + entry(b));
             twoExcluded_[static_cast<size_t>(a * (slots_ + 1) + b)] = pairEx;
@@ -76,7 +76,7 @@ std::optional<QString> QuestionGenerator::next(const DrillState& state,
     };
     for (int draw = 1;; ++draw) {
         const std::int16_t a = drawIndex(env.random, env.timeOfDay(), state.kanaCount);
-        if (env.setText() == kOneEntrySet) {
+        if (env.mode == QuestionMode::OneEntry) {
             if (!oneExcluded_[static_cast<size_t>(a)]) return entry(a);
             if (oneAllExcluded_) return std::nullopt;
             if (draw >= kRedraws) {
@@ -87,7 +87,7 @@ std::optional<QString> QuestionGenerator::next(const DrillState& state,
             continue;
         }
         std::int16_t b = drawIndex(env.random, env.timeOfDay(), state.kanaCount);
-        while (a > 46 && b > 46)
+        while (a > kCommonEntries && b > kCommonEntries)
             b = drawIndex(env.random, env.timeOfDay(), state.kanaCount);
         if (!twoExcluded_[static_cast<size_t>(a * (slots_ + 1) + b)]) return entry(a) + entry(b);
         if (twoAllExcluded_) return std::nullopt;

@@ -12,7 +12,17 @@
 
 namespace kb {
 
+// The set selection's items. Only the first, compared exactly, draws questions
+// of one entry; every other text, the second and an empty one included, draws two.
 inline const QString kOneEntrySet = QStringLiteral("１文字");
+inline const QString kTwoEntrySet = QStringLiteral("２文字");
+enum class QuestionMode { OneEntry, TwoEntries };
+inline QuestionMode questionModeOf(const QString& setText) {
+    return setText == kOneEntrySet ? QuestionMode::OneEntry : QuestionMode::TwoEntries;
+}
+// Of the two entries of a question, one comes from the first 46: the list's
+// common kana stand at its head, so every question holds one of them.
+constexpr int kCommonEntries = 46;
 
 // floor(kanaCount * r + 1) in double precision: 1..kanaCount, and 1 when the list is empty.
 std::int16_t drawIndex(RandomSource& random, double timeOfDay, std::int16_t kanaCount);
@@ -30,8 +40,8 @@ public:
 
     struct Environment {
         RandomSource& random;
-        std::function<double()> timeOfDay;
-        std::function<QString()> setText; // read at every draw
+        std::function<double()> timeOfDay; // read at every draw
+        QuestionMode mode;
     };
     // The next question, or nothing when every question of the mode is excluded.
     std::optional<QString> next(const DrillState& state, const Environment& env) const;

@@ -16,19 +16,6 @@ constexpr QChar kSeparator = QChar(0xFFFF);
 
 } // namespace
 
-std::array<QString, 10> HistoryRecord::cells() const {
-    return {date,
-            time,
-            set,
-            QString::number(okCount),
-            QString::number(ngCount),
-            QString::number(typedChars),
-            QString::number(score),
-            rate,
-            speed,
-            length};
-}
-
 HistoryModel::HistoryModel(QObject* parent) : QAbstractTableModel(parent) {
     headerAlign_.fill(Qt::AlignLeft | Qt::AlignVCenter);
     dataAlign_.fill(Qt::AlignLeft | Qt::AlignVCenter);
@@ -188,12 +175,21 @@ std::vector<QString> loadHistoryRows(const QString& name) {
     return rows;
 }
 
-void appendHistory(const QString& name, const HistoryRecord& record) {
+HistoryRecord storedForm(HistoryRecord record) {
+    for (QString* text : {&record.date, &record.time, &record.set, &record.rate, &record.speed,
+                          &record.length})
+        *text = roundTripCp932(QString(*text).replace(QLatin1Char('"'), QStringLiteral("”")));
+    return record;
+}
+
+HistoryRecord appendHistory(const QString& name, const HistoryRecord& given) {
+    const HistoryRecord record = storedForm(given);
     SequentialFile file;
     file.openAppend(name);
     file.writeRecord({record.date, record.time, record.set, record.okCount, record.ngCount,
                       record.typedChars, record.score, record.rate, record.speed, record.length});
     file.close();
+    return record;
 }
 
 void clearHistory(const QString& name) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/history_record.h"
+
 #include <array>
 #include <cstdint>
 #include <QAbstractTableModel>
@@ -7,16 +9,6 @@
 #include <vector>
 
 namespace kb {
-
-// One saved round, the ten items of a history record in file order.
-struct HistoryRecord {
-    QString date, time, set;
-    std::int16_t okCount = 0, ngCount = 0, typedChars = 0, score = 0;
-    QString rate, speed, length;
-
-    // The texts of grid columns 1 to 10.
-    std::array<QString, 10> cells() const;
-};
 
 // The history grid's content: a header row and one row per record. Each row is
 // kept as one string, which keeps 32,766 records small and quick to load.
@@ -61,8 +53,12 @@ private:
 // Reads "履歴.txt" into rows numbered from 1. The count is 32-bit, so no history
 // the program can write stops it from starting.
 std::vector<QString> loadHistoryRows(const QString& name);
-// Appends one record; on failure the file is left byte for byte as it was.
-void appendHistory(const QString& name, const HistoryRecord& record);
+// The record as the file carries it back: a double quote, which would end a
+// quoted item, becomes ”, and what code page 932 lacks becomes "?".
+HistoryRecord storedForm(HistoryRecord record);
+// Appends one record in its stored form, and returns that form; on failure the
+// file is left byte for byte as it was.
+HistoryRecord appendHistory(const QString& name, const HistoryRecord& record);
 // Empties the file.
 void clearHistory(const QString& name);
 

@@ -77,8 +77,8 @@ private Q_SLOTS:
         QCOMPARE(int(w.state().timeLimitSeconds), 75);
         QCOMPARE(int(w.state().autoSave), 2);
         QCOMPARE(w.chkAs->value(), 2);
-        QCOMPARE(int(w.state().barFullWidth), 8745);
-        QCOMPARE(w.state().helpFilePath, QStringLiteral("KbHelp.chm"));
+        QCOMPARE(int(w.barFullWidth()), 8745);
+        QCOMPARE(w.helpFilePath(), QStringLiteral("KbHelp.chm"));
         QCOMPARE(int(w.state().kanaCount), 2);
         QCOMPARE(w.state().kanaTable[2], QStringLiteral("い"));
         QVERIFY(w.state().currentQuestion.isEmpty());
