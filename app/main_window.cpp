@@ -196,8 +196,8 @@ void MainWindow::txtKaitou_KeyPress(std::int16_t& KeyAscii) {
             lblTen[static_cast<size_t>(i)]->setText(
                 QString::number(st.matchCounts[static_cast<size_t>(i)]));
         lblTen[3]->setText(QString::number(st.score));
-        auto* line = new QListWidgetItem(judged.question + QStringLiteral(" _ ") + txtKaitou->text(),
-                                         lstRireki);
+        auto* line = new QListWidgetItem(
+            judged.question + QStringLiteral(" _ ") + txtKaitou->text(), lstRireki);
         // Measured once here: the list lays out all its lines whenever one is
         // added, and measuring every line again each time made an answer cost
         // more the longer the round went on.
@@ -276,8 +276,8 @@ void MainWindow::saveHistory() {
     if (!round_.canSave()) return;
     // Formed once: the row shows what the file will give back at the next start,
     // and only a record that reached the file becomes a row.
-    const HistoryRecord stored = appendHistory(
-        kHistoryFile, round_.record(clock_.localNow(), cboSet->currentText()));
+    const HistoryRecord stored =
+        appendHistory(kHistoryFile, round_.record(clock_.localNow(), cboSet->currentText()));
     msgRireki->appendRecord(stored);
 }
 

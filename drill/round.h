@@ -43,9 +43,8 @@ public:
 
     // Draws the next question and makes it current; nothing when every question
     // of the mode is excluded, and the question is then empty.
-    std::optional<QString> nextQuestion(RandomSource& random,
-                                        const std::function<double()>& timeOfDay,
-                                        QuestionMode mode);
+    std::optional<QString>
+    nextQuestion(RandomSource& random, const std::function<double()>& timeOfDay, QuestionMode mode);
 
     // Judges a word against the current question. Throws an overflow error, and
     // then nothing has changed, when a counter would leave int16.
