@@ -3,6 +3,7 @@
 #include "app/answer_box.h"
 #include "app/controls.h"
 #include "app/main_window.h"
+#include "assets/assets.h"
 #include "drill/random_source.h"
 #include "files/data_files.h"
 #include "support/fakes.h"
@@ -33,6 +34,8 @@ struct WindowFixture {
     }
 
     MainWindow& make() {
+        static const bool pictures = (initAssets(), true); // as main() does, once
+        Q_UNUSED(pictures);
         window = std::make_unique<MainWindow>(Collaborators{clock, random, messages, help});
         return *window;
     }
