@@ -61,17 +61,6 @@ void HistoryGrid::setRows(int rows) {
     model_.setDataRowCount(rows - 1);
 }
 
-void HistoryGrid::setText(const QString& text) {
-    if (row_ == 0)
-        model_.setHeaderText(col_, text);
-    else
-        model_.setCell(row_ - 1, col_, text);
-}
-
-QString HistoryGrid::text() const {
-    return textAt(row_, col_);
-}
-
 QString HistoryGrid::textAt(int row, int col) const {
     return row == 0 ? model_.headerText(col) : model_.cell(row - 1, col);
 }

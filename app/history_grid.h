@@ -18,12 +18,7 @@ public:
 
     int rows() const { return model_.rowCount() + 1; }
     void setRows(int rows);
-    void setRow(int row) { row_ = row; }
-    void setCol(int col) { col_ = col; }
-    int row() const { return row_; }
-    int col() const { return col_; }
-    void setText(const QString& text);
-    QString text() const;
+    void setHeaderText(int col, const QString& text) { model_.setHeaderText(col, text); }
     QString textAt(int row, int col) const;
     void setTopRow(int row);
     int topRow() const;
@@ -51,8 +46,6 @@ private:
     void scrollToRow(int row);
 
     HistoryModel model_;
-    int row_ = 0;
-    int col_ = 0;
     int pendingTopRow_ = 0;
 };
 

@@ -3,12 +3,8 @@
 #include "answer_box.h"
 #include "controls.h"
 #include "core/clock.h"
-#include "core/error.h"
 #include "core/int16.h"
-#include "core/text_format.h"
-#include "drill/answer_judge.h"
 #include "drill/round_control.h"
-#include "files/cp932.h"
 #include "files/data_files.h"
 #include "files/history_table.h"
 #include "files/settings.h"
@@ -16,6 +12,7 @@
 #include "history_grid.h"
 #include "layout_units.h"
 #include "message_boxes.h"
+#include "window_texts.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -24,11 +21,8 @@
 #include <QToolButton>
 
 namespace kb {
-namespace {
 
-const QString kCaption = QStringLiteral("コトバル");
-
-} // namespace
+using texts::kCaption;
 
 MainWindow::MainWindow(const Collaborators& c, QWidget* parent)
     : QWidget(parent), clock_(c.clock), random_(c.random), messages_(c.messages), help_(c.help) {
@@ -57,9 +51,12 @@ void MainWindow::wireEvents() {
     txtKaitou->onKeyPress = [this](std::int16_t& keyAscii) { txtKaitou_KeyPress(keyAscii); };
 }
 
+void MainWindow::inform(const QString& text, MessageBoxes::Icon icon) {
+    messages_.show(this, text, kCaption, MessageBoxes::Buttons::Ok, icon);
+}
+
 void MainWindow::showError(const Error& error) {
-    messages_.show(this, error.message(), kCaption, MessageBoxes::Buttons::Ok,
-                   MessageBoxes::Icon::Critical);
+    inform(error.message(), MessageBoxes::Icon::Critical);
 }
 
 void MainWindow::guarded(const std::function<void()>& body) {
@@ -127,10 +124,8 @@ void MainWindow::SetupHistoryGrid() {
                    {u"正解率", 870}, {u"秒当たり", 980}, {u"表示", 800}};
     msgRireki->setFontSize(11);
     msgRireki->setRows(1);
-    msgRireki->setRow(0);
     for (int c = 0; c <= 10; ++c) {
-        msgRireki->setCol(c);
-        msgRireki->setText(QString::fromUtf16(columns[c].header));
+        msgRireki->setHeaderText(c, QString::fromUtf16(columns[c].header));
         msgRireki->setColWidth(c, columns[c].width);
     }
     for (int c = 0; c <= 10; ++c)
@@ -152,14 +147,7 @@ void MainWindow::NextQuestion() {
     lblMondai->setText(round_.state().currentQuestion);
     txtKaitou->setAnswer(QString());
     txtKaitou->setFocus();
-    if (!question)
-        messages_.show(
-            this,
-            QStringLiteral("出題できる問題がありません。\n"
-                           "「%1」がこのモードのすべての問題を除外しています。"
-                           "モードを変えるか、「%1」から行を消してから起動し直してください。")
-                .arg(kExclusionFile),
-            kCaption, MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Information);
+    if (!question) inform(texts::noQuestionLeft(), MessageBoxes::Icon::Information);
 }
 
 void MainWindow::txtKaitou_KeyPress(std::int16_t& KeyAscii) {
@@ -175,13 +163,7 @@ void MainWindow::txtKaitou_KeyPress(std::int16_t& KeyAscii) {
         round_.commit(judged);
         if (judged.verdict == Verdict::Exact) {
             if (judged.exclusionListFull)
-                messages_.show(
-                    this,
-                    QStringLiteral(
-                        "「%1」には %2 個までしか登録できないため、この問題は除外されません。")
-                        .arg(kExclusionFile)
-                        .arg(kExclusionCapacity),
-                    kCaption, MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Information);
+                inform(texts::exclusionListFull(), MessageBoxes::Icon::Information);
             NextQuestion();
             return;
         }
@@ -259,11 +241,7 @@ void MainWindow::tmrBp_Timer() {
         try {
             saveHistory();
         } catch (const Error& e) {
-            messages_.show(
-                this,
-                QStringLiteral("自動保存に失敗しました。この回の結果は履歴に残っていません。\n") +
-                    e.message(),
-                kCaption, MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Warning);
+            inform(texts::autoSaveFailed(e.message()), MessageBoxes::Icon::Warning);
         }
     }
 }
@@ -287,14 +265,13 @@ void MainWindow::cmdHozon_Click() {
 
 void MainWindow::cmdClear_Click() {
     guarded([this] {
-        if (messages_.show(this, QStringLiteral("履歴データをクリアします。よろしいですか？"),
-                           QStringLiteral("クリア確認"), MessageBoxes::Buttons::OkCancel,
+        if (messages_.show(this, texts::kClearAsk, texts::kClearAskTitle,
+                           MessageBoxes::Buttons::OkCancel,
                            MessageBoxes::Icon::Warning) != MessageBoxes::Answer::Ok)
             return;
         clearHistory(kHistoryFile);
         msgRireki->setRows(1);
-        messages_.show(this, QStringLiteral("履歴データをクリアしました"),
-                       QStringLiteral("クリア終了"), MessageBoxes::Buttons::Ok,
+        messages_.show(this, texts::kCleared, texts::kClearedTitle, MessageBoxes::Buttons::Ok,
                        MessageBoxes::Icon::Information);
     });
 }
@@ -303,13 +280,7 @@ void MainWindow::writeSettings() {
     try {
         saveSettings({round_.state().timeLimitSeconds, round_.state().autoSave});
     } catch (const Error& e) {
-        // The value stays in force: say so, and that the file still holds the old one.
-        const QString consequence =
-            loaded_ ? QStringLiteral("新しい設定はゲームを終えるまで使われますが、"
-                                     "次に起動したときには元の設定に戻ります。")
-                    : QStringLiteral("読み込んだ設定のままゲームを続けます。");
-        messages_.show(this, e.message() + QLatin1Char('\n') + consequence, kCaption,
-                       MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Warning);
+        inform(texts::settingsNotStored(e.message(), !loaded_), MessageBoxes::Icon::Warning);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/error.h"
 #include "drill/round.h"
+#include "message_boxes.h"
 
 #include <array>
 #include <functional>
@@ -20,7 +21,6 @@ class Clock;
 class ClickFrame;
 class HelpViewer;
 class HistoryGrid;
-class MessageBoxes;
 class PickComboBox;
 class PictureToggle;
 class RandomSource;
@@ -108,6 +108,8 @@ private:
     // Stores both settings; a failure is reported here, the values stay in force.
     void writeSettings();
     void setShapeWidth(Shape* shape, int twips);
+    // A box with the program's caption and the OK button.
+    void inform(const QString& text, MessageBoxes::Icon icon);
     void showError(const Error& error);
     // Runs a handler body; an error is reported and the program goes on.
     void guarded(const std::function<void()>& body);

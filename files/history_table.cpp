@@ -72,16 +72,6 @@ QString HistoryModel::joinRow(const std::array<QString, kColumns>& cells) {
     return joined;
 }
 
-void HistoryModel::setCell(int row, int column, const QString& text) {
-    if (row < 0 || row >= rowCount() || column < 0 || column >= kColumns) return;
-    std::array<QString, kColumns> cells;
-    for (int c = 0; c < kColumns; ++c)
-        cells[static_cast<size_t>(c)] = c == column ? text : cell(row, c);
-    rows_[static_cast<size_t>(row)] = joinRow(cells);
-    const QModelIndex i = index(row, column);
-    Q_EMIT dataChanged(i, i);
-}
-
 void HistoryModel::setDataRowCount(int rows) {
     rows = std::max(0, rows);
     const int now = rowCount();

@@ -25,7 +25,6 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
     QString cell(int row, int column) const; // data rows from 0
-    void setCell(int row, int column, const QString& text);
     void setDataRowCount(int rows);
     void appendRow(const std::array<QString, kColumns>& cells);
     // Replaces every data row at once, for the load at start-up.

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "drill/drill_state.h"
+#include "files/data_files.h"
+
+#include <QString>
+
+// What the window says to the player, in one place.
+namespace kb::texts {
+
+inline const QString kCaption = QStringLiteral("コトバル");
+inline const QString kClearAsk = QStringLiteral("履歴データをクリアします。よろしいですか？");
+inline const QString kClearAskTitle = QStringLiteral("クリア確認");
+inline const QString kCleared = QStringLiteral("履歴データをクリアしました");
+inline const QString kClearedTitle = QStringLiteral("クリア終了");
+
+inline QString noQuestionLeft() {
+    return QStringLiteral("出題できる問題がありません。\n"
+                          "「%1」がこのモードのすべての問題を除外しています。"
+                          "モードを変えるか、「%1」から行を消してから起動し直してください。")
+        .arg(kExclusionFile);
+}
+
+inline QString exclusionListFull() {
+    return QStringLiteral("「%1」には %2 個までしか登録できないため、この問題は除外されません。")
+        .arg(kExclusionFile)
+        .arg(kExclusionCapacity);
+}
+
+inline QString autoSaveFailed(const QString& why) {
+    return QStringLiteral("自動保存に失敗しました。この回の結果は履歴に残っていません。\n") + why;
+}
+
+// A settings write failed; the value stays in force for this game either way.
+inline QString settingsNotStored(const QString& why, bool atStart) {
+    return why + QLatin1Char('\n') +
+           (atStart ? QStringLiteral("読み込んだ設定のままゲームを続けます。")
+                    : QStringLiteral("新しい設定はゲームを終えるまで使われますが、"
+                                     "次に起動したときには元の設定に戻ります。"));
+}
+
+} // namespace kb::texts
