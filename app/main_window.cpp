@@ -103,10 +103,8 @@ bool MainWindow::Form_Load() {
         cboSet->setCurrentIndex(0);
         cboSet->setEditText(kOneEntrySet);
 
-        DrillState& tables = round_.loadingState();
-        tables.kanaCount = loadList(kKanaFile, tables.kanaTable, kKanaCapacity);
-        tables.excludedCount = loadList(kExclusionFile, tables.excludedWords, kExclusionCapacity);
-        round_.tablesLoaded();
+        QStringList kana = loadList(kKanaFile, kKanaCapacity);
+        round_.setTables(std::move(kana), loadList(kExclusionFile, kExclusionCapacity));
     } catch (const Error& e) {
         showError(e);
         return false;

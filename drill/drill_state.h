@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 namespace kb {
@@ -30,12 +31,16 @@ struct DrillState : RoundCounters {
     std::int16_t remainingSeconds = 0;
     std::int16_t timeLimitSeconds = 0;
     std::int16_t autoSave = 0;
-    // Entries are numbered from 1; index 0 stays empty.
-    std::vector<QString> kanaTable = std::vector<QString>(kKanaCapacity + 1);
+    QStringList kanaTable;
     std::int16_t kanaCount = 0;
     QString currentQuestion;
-    std::vector<QString> excludedWords = std::vector<QString>(kExclusionCapacity + 1);
+    QStringList excludedWords;
     std::int16_t excludedCount = 0;
+
+    // Entries are numbered from 1, as the game counts them. An empty list still
+    // draws entry 1, which reads as the empty text, as an unfilled slot would.
+    QString kana(int i) const { return kanaTable.value(i - 1); }
+    QString excluded(int i) const { return excludedWords.value(i - 1); }
 };
 
 } // namespace kb

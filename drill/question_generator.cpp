@@ -27,12 +27,10 @@ void QuestionGenerator::prepare(const DrillState& state) {
     excludedSet_.clear();
     excludedSet_.reserve(state.excludedCount);
     for (int i = 1; i <= state.excludedCount; ++i)
-        excludedSet_.insert(state.excludedWords[static_cast<size_t>(i)]);
+        excludedSet_.insert(state.excluded(i));
 
     slots_ = std::max<int>(1, state.kanaCount);
-    const auto entry = [&](int i) -> const QString& {
-        return state.kanaTable[static_cast<size_t>(i)];
-    };
+    const auto entry = [&](int i) { return state.kana(i); };
     oneExcluded_.assign(static_cast<size_t>(slots_ + 1), false);
     twoExcluded_.assign(static_cast<size_t>((slots_ + 1) * (slots_ + 1)), false);
     oneAllExcluded_ = true;
@@ -47,7 +45,8 @@ void QuestionGenerator::prepare(const DrillState& state) {
         oneAllExcluded_ = oneAllExcluded_ && ex;
         if (!ex) oneLeft_.push_back(static_cast<std::int16_t>(a));
         // b comes from the whole list, or from its common entries when a is above them.
-        const double chanceOfPair = 1.0 / slots_ / (a > kCommonEntries ? std::min(slots_, kCommonEntries) : slots_);
+        const double chanceOfPair =
+            1.0 / slots_ / (a > kCommonEntries ? std::min(slots_, kCommonEntries) : slots_);
         for (int b = 1; b <= slots_; ++b) {
             if (a > kCommonEntries && b > kCommonEntries) continue; // never drawn
             const bool pairEx =
@@ -65,9 +64,7 @@ void QuestionGenerator::prepare(const DrillState& state) {
 
 std::optional<QString> QuestionGenerator::next(const DrillState& state,
                                                const Environment& env) const {
-    const auto entry = [&](int i) -> const QString& {
-        return state.kanaTable[static_cast<size_t>(i)];
-    };
+    const auto entry = [&](int i) { return state.kana(i); };
     // One more draw picks among the questions left. Every redraw would end in
     // each of them with the same chance as this pick, so no chance changes.
     const auto drawLeft = [&] {

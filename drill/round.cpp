@@ -14,6 +14,15 @@ std::optional<QString> Round::nextQuestion(RandomSource& random,
     return question;
 }
 
+void Round::setTables(QStringList kana, QStringList excluded) {
+    // The loader stops at 100 and 5000 entries, which int16 holds.
+    state_.kanaCount = static_cast<std::int16_t>(kana.size());
+    state_.kanaTable = std::move(kana);
+    state_.excludedCount = static_cast<std::int16_t>(excluded.size());
+    state_.excludedWords = std::move(excluded);
+    questions_.prepare(state_);
+}
+
 Judged Round::judge(const QString& word) const {
     Judged j;
     j.question = state_.currentQuestion;

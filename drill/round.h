@@ -33,10 +33,10 @@ struct RoundTick {
 class Round {
 public:
     const DrillState& state() const { return state_; }
-    // For start-up, which reads the settings and the tables into the state.
-    DrillState& loadingState() { return state_; }
-    // The tables are read; from now on questions can be drawn.
-    void tablesLoaded() { questions_.prepare(state_); }
+    // The tables as read at start-up; from now on questions can be drawn.
+    void setTables(QStringList kana, QStringList excluded);
+    // For tests that set up a state no play would reach quickly.
+    DrillState& stateForTests() { return state_; }
 
     void setTimeLimit(std::int16_t seconds) { state_.timeLimitSeconds = seconds; }
     void setAutoSave(std::int16_t value) { state_.autoSave = value; }

@@ -4,9 +4,10 @@
 
 namespace kb {
 
-std::int16_t loadList(const QString& name, std::vector<QString>& table, int capacity) {
+QStringList loadList(const QString& name, int capacity) {
     SequentialFile file;
     file.openRead(name);
+    QStringList table;
     int i = 1;
     while (!file.atEnd()) {
         if (i > capacity)
@@ -16,7 +17,7 @@ std::int16_t loadList(const QString& name, std::vector<QString>& table, int capa
                 .advise(QStringLiteral("この行から後ろを消して、%1 項目以下にしてください。")
                             .arg(capacity));
         try {
-            table[static_cast<size_t>(i)] = file.readString();
+            table.append(file.readString());
         } catch (Error& e) {
             // Only blanks after the last line end: nothing the reader takes as an item.
             if (e.kind() == Error::Kind::EndOfFile)
@@ -27,7 +28,7 @@ std::int16_t loadList(const QString& name, std::vector<QString>& table, int capa
         ++i;
     }
     file.close();
-    return static_cast<std::int16_t>(i - 1);
+    return table;
 }
 
 void appendExclusion(const QString& question) {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 namespace kb {
@@ -11,9 +12,9 @@ inline const QString kExclusionFile = QStringLiteral("不要.TXT");
 inline const QString kSettingsFile = QStringLiteral("設定.txt");
 inline const QString kHistoryFile = QStringLiteral("履歴.txt");
 
-// Reads a list file item by item into table[1..], at most capacity entries;
-// an item beyond that is an index error. Returns the number of entries.
-std::int16_t loadList(const QString& name, std::vector<QString>& table, int capacity);
+// Reads a list file item by item, at most capacity entries; an item beyond
+// that is an index error.
+QStringList loadList(const QString& name, int capacity);
 
 // Appends one excluded question as a line of its own. A question that a bare
 // line would read back as something else is written as a quoted item.

@@ -21,12 +21,11 @@ namespace {
 // Loads with the capacity given; nothing on an error the file can cause.
 std::optional<std::vector<QString>> load(const QString& name, int capacity,
                                          std::optional<Kind>& error) {
-    std::vector<QString> table(static_cast<size_t>(capacity) + 1);
     try {
-        const int count = loadList(name, table, capacity);
-        check(count >= 0 && count <= capacity, "a count outside the table");
-        check(table[0].isEmpty(), "entry 0 was written");
-        table.resize(static_cast<size_t>(count) + 1);
+        const QStringList entries = loadList(name, capacity);
+        check(entries.size() <= capacity, "more entries than the table holds");
+        std::vector<QString> table{QString()}; // numbered from 1 below
+        table.insert(table.end(), entries.begin(), entries.end());
         return table;
     } catch (const Error& e) {
         check(isOneOf(e.kind(), {Kind::EndOfFile, Kind::IndexOutOfRange, Kind::NotShiftJis}),

@@ -80,7 +80,7 @@ private Q_SLOTS:
         QCOMPARE(int(w.barFullWidth()), 8745);
         QCOMPARE(w.helpFilePath(), QStringLiteral("KbHelp.chm"));
         QCOMPARE(int(w.state().kanaCount), 2);
-        QCOMPARE(w.state().kanaTable[2], QStringLiteral("い"));
+        QCOMPARE(w.state().kana(2), QStringLiteral("い"));
         QVERIFY(w.state().currentQuestion.isEmpty());
         // The placeholders are emptied; the selections filled.
         for (QLabel* l : {w.lblMondai, w.lblOk, w.lblNg, w.lblMoji_T, w.lblByou, w.lblRitu,

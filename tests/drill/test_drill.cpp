@@ -14,10 +14,10 @@ namespace {
 
 DrillState stateWith(const QStringList& kana, const QStringList& excluded = {}) {
     DrillState s;
-    for (const QString& k : kana)
-        s.kanaTable[size_t(++s.kanaCount)] = k;
-    for (const QString& e : excluded)
-        s.excludedWords[size_t(++s.excludedCount)] = e;
+    s.kanaTable = kana;
+    s.kanaCount = std::int16_t(kana.size());
+    s.excludedWords = excluded;
+    s.excludedCount = std::int16_t(excluded.size());
     return s;
 }
 
@@ -205,7 +205,8 @@ private Q_SLOTS:
         QuestionGenerator gen;
         gen.prepare(s);
         RandomSource random(11);
-        QuestionGenerator::Environment env{random, [] { return 1.0; }, questionModeOf(kOneEntrySet)};
+        QuestionGenerator::Environment env{random, [] { return 1.0; },
+                                           questionModeOf(kOneEntrySet)};
         QSet<QString> one, two;
         for (int i = 0; i < 400; ++i)
             one.insert(*gen.next(s, env));

@@ -15,15 +15,11 @@ namespace {
 // with the question made current as a draw would.
 Round roundWith(const QString& question, int excludedAtStart = 0) {
     Round r;
-    DrillState& s = r.loadingState();
-    s.kanaTable[1] = question;
-    s.kanaCount = 1;
-    s.excludedCount = static_cast<std::int16_t>(excludedAtStart);
-    for (int i = 1; i <= excludedAtStart; ++i)
-        s.excludedWords[static_cast<size_t>(i)] = QStringLiteral("ん");
-    s.timeLimitSeconds = 60;
-    r.tablesLoaded();
-    s.currentQuestion = question;
+    r.setTables({question}, QStringList(excludedAtStart, QStringLiteral("ん")));
+    r.setTimeLimit(60);
+    RandomSource random(1);
+    r.nextQuestion(
+        random, [] { return 1.0; }, QuestionMode::OneEntry);
     return r;
 }
 
@@ -59,7 +55,7 @@ private Q_SLOTS:
         }
         // A second question when one place was left: the list is full now.
         if (excludedAtStart == 4999) {
-            r.loadingState().currentQuestion = QStringLiteral("い");
+            r.stateForTests().currentQuestion = QStringLiteral("い");
             QVERIFY(r.judge(QStringLiteral("い")).exclusionListFull);
         }
     }

@@ -31,11 +31,8 @@ QByteArray recordLine(const HistoryRecord& r = kRecord) {
            encodeCp932(r.speed) + "\",\"" + encodeCp932(r.length) + "\"\r\n";
 }
 
-std::vector<QString> loadAll(const QString& name) {
-    const int capacity = name == kKanaFile ? 100 : 5000;
-    std::vector<QString> table(size_t(capacity) + 1);
-    table.resize(size_t(loadList(name, table, capacity)) + 1);
-    return {table.begin() + 1, table.end()};
+QStringList loadAll(const QString& name) {
+    return loadList(name, name == kKanaFile ? 100 : 5000);
 }
 
 // What the game reads from a file at start-up, the same way whichever file it is.
@@ -53,8 +50,7 @@ QStringList readAtStartup(const QString& name) {
                 cells << model.cell(r, c);
         return cells;
     }
-    const std::vector<QString> items = loadAll(name);
-    return {items.begin(), items.end()};
+    return loadAll(name);
 }
 
 } // namespace
