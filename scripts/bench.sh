@@ -12,8 +12,7 @@ build=${1:-"$root/build-bench"}
 rounds=${ROUNDS:-21}
 
 "$root/scripts/setup.sh"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKOTOBARU_BENCH=ON \
-    -DKOTOBARU_TESTS=OFF >/dev/null
+cmake -S "$root" --preset bench -B "$build" >/dev/null
 cmake --build "$build" -j2 --target kotobaru bare_window startup_probe kb_bench kb_bench_make_files
 
 work=$(mktemp -d)

@@ -18,8 +18,7 @@ harnesses=("$@")
 
 "$root/scripts/setup.sh"
 build=${FUZZ_BUILD_DIR:-$root/build-fuzz}
-CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DKOTOBARU_FUZZ=ON -DKOTOBARU_TESTS=OFF >/dev/null
+cmake -S "$root" --preset fuzz -B "$build" >/dev/null
 cmake --build "$build" -j2 --target fuzzers
 
 work="$build/fuzz-work"

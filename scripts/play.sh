@@ -4,8 +4,9 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
-cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$root/build" --target kotobaru kbhelp
+cmake -S "$root" --preset play >/dev/null
+# A build preset is read from the working directory.
+(cd "$root" && cmake --build --preset play)
 mkdir -p "$root/build/defaults"
 cp "$root"/data/* "$root/build/defaults/"
 [ -f "$root/build/KbHelp.chm" ] && cp "$root/build/KbHelp.chm" "$root/build/defaults/"

@@ -4,10 +4,11 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
-build="$root/build-test"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOTOBARU_WERROR=ON
-cmake --build "$build" -j2
-ctest --test-dir "$build" --output-on-failure -j2
+# The build and test presets are read from the working directory.
+cd "$root"
+cmake --preset default
+cmake --build --preset default -j2
+ctest --preset default -j2
 # The same suite under AddressSanitizer and UndefinedBehaviorSanitizer, then short fuzz runs.
 "$root/scripts/sanitize.sh"
 FUZZ_SECONDS=${FUZZ_SECONDS:-15} "$root/scripts/fuzz.sh"
