@@ -65,6 +65,28 @@ QString HistoryGrid::textAt(int row, int col) const {
     return row == 0 ? model_.headerText(col) : model_.cell(row - 1, col);
 }
 
+void HistoryGrid::layOutColumns() {
+    static const struct {
+        const char16_t* header;
+        int width; // twips
+    } columns[] = {{u"回", 600},     {u"日付", 1400},    {u"時間", 1000}, {u"モ", 340},
+                   {u"ＯＫ", 565},   {u"ＮＧ", 565},     {u"文字", 700},  {u"得点", 600},
+                   {u"正解率", 870}, {u"秒当たり", 980}, {u"表示", 800}};
+    setFontSize(11);
+    setRows(1);
+    for (int c = 0; c <= 10; ++c) {
+        setHeaderText(c, QString::fromUtf16(columns[c].header));
+        setColWidth(c, columns[c].width);
+    }
+    for (int c = 0; c <= 10; ++c)
+        setHeaderAlignment(c, Qt::AlignCenter);
+    setDataAlignment(0, Qt::AlignCenter);
+    for (int c = 1; c <= 9; ++c)
+        setDataAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
+    setDataAlignment(1, Qt::AlignCenter); // column 10 keeps the default
+    setDataAlignment(2, Qt::AlignCenter);
+}
+
 void HistoryGrid::loadRows(std::vector<QString> joinedRows) {
     model_.resetRows(std::move(joinedRows));
     showNewestRow();

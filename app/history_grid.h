@@ -30,6 +30,8 @@ public:
         model_.setDataAlignment(col, alignment);
     }
     void setFontSize(double points);
+    // The empty table: header texts, widths, alignments and font, in that order.
+    void layOutColumns();
 
     // Fills the grid from the file's rows at start-up, or adds one saved record
     // as the next numbered row; either way the newest row is brought into view

@@ -71,7 +71,7 @@ bool MainWindow::Form_Load() {
     try {
         helpFilePath_ = QStringLiteral("KbHelp.chm");
         SetupHistoryGrid();
-        loadHistory();
+        msgRireki->loadRows(loadHistoryRows(kHistoryFile));
         barFullWidth_ = toInt16(twipsOf(shpJikanK->width()));
         txtKaitou->setAnswer(QString());
         for (QLabel* l : {lblMondai, lblOk, lblNg, lblMoji_T, lblByou, lblRitu})
@@ -114,29 +114,7 @@ bool MainWindow::Form_Load() {
 }
 
 void MainWindow::SetupHistoryGrid() {
-    static const struct {
-        const char16_t* header;
-        int width;
-    } columns[] = {{u"回", 600},     {u"日付", 1400},    {u"時間", 1000}, {u"モ", 340},
-                   {u"ＯＫ", 565},   {u"ＮＧ", 565},     {u"文字", 700},  {u"得点", 600},
-                   {u"正解率", 870}, {u"秒当たり", 980}, {u"表示", 800}};
-    msgRireki->setFontSize(11);
-    msgRireki->setRows(1);
-    for (int c = 0; c <= 10; ++c) {
-        msgRireki->setHeaderText(c, QString::fromUtf16(columns[c].header));
-        msgRireki->setColWidth(c, columns[c].width);
-    }
-    for (int c = 0; c <= 10; ++c)
-        msgRireki->setHeaderAlignment(c, Qt::AlignCenter);
-    msgRireki->setDataAlignment(0, Qt::AlignCenter);
-    for (int c = 1; c <= 9; ++c)
-        msgRireki->setDataAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
-    msgRireki->setDataAlignment(1, Qt::AlignCenter);
-    msgRireki->setDataAlignment(2, Qt::AlignCenter);
-}
-
-void MainWindow::loadHistory() {
-    msgRireki->loadRows(loadHistoryRows(kHistoryFile));
+    msgRireki->layOutColumns();
 }
 
 void MainWindow::NextQuestion() {

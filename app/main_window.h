@@ -102,7 +102,6 @@ private:
     void buildLayout();
     void wireEvents();
     void SetupHistoryGrid();
-    void loadHistory();
     void NextQuestion();
     void saveHistory();
     // Stores both settings; a failure is reported here, the values stay in force.
