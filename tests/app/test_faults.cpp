@@ -1,5 +1,6 @@
 // Faults injected under the real window: writes that fail at open or partway,
-// damaged files at start-up, sizes at the limits, and a long stress run. The
+// damaged files at start-up, sizes at the limits, and a long stress run (memory
+// growth over many answers is bench/'s BM_AnswerMemory). The
 // window must report and go on, change no file it did not mean to, and show
 // what the files hold.
 
@@ -24,18 +25,6 @@ using namespace kb;
 using namespace kb::test;
 
 namespace {
-
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kAddressSanitizer = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kAddressSanitizer = true;
-#else
-constexpr bool kAddressSanitizer = false;
-#endif
-#else
-constexpr bool kAddressSanitizer = false;
-#endif
 
 QStringList allFiles() {
     return {kKanaFile, kExclusionFile, kSettingsFile, kHistoryFile};
@@ -132,14 +121,6 @@ void verifyGridMatchesFile(const MainWindow& w) {
         }
     }
     QCOMPARE(w.msgRireki->rows(), row + 1);
-}
-
-// Resident memory in bytes.
-qint64 residentBytes() {
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly)) return -1;
-    const QList<QByteArray> fields = statm.readAll().split(' ');
-    return fields.size() > 1 ? fields[1].toLongLong() * ::sysconf(_SC_PAGESIZE) : -1;
 }
 
 // Deterministic noise, the same on every machine.
@@ -599,34 +580,6 @@ private Q_SLOTS:
         for (int r = 1; r < w.msgRireki->rows(); ++r)
             for (int c = 0; c <= 10; ++c)
                 QCOMPARE(w2.msgRireki->textAt(r, c), w.msgRireki->textAt(r, c));
-    }
-
-    void memoryDoesNotGrowWithAnswers() {
-        if (kAddressSanitizer)
-            QSKIP("AddressSanitizer holds freed memory back; its leak check covers this build");
-        WindowFixture f(QStringLiteral("あ\r\nい\r\n"), "10,0\r\n");
-        MainWindow& w = f.load();
-        const auto play = [&](int rounds) {
-            for (int round = 0; round < rounds; ++round) {
-                startRound(w);
-                for (int i = 0; i < 40; ++i)
-                    answer(w, w.state().currentQuestion +
-                                  (i % 2 ? QStringLiteral("さ") : QStringLiteral("ぬ")));
-                QCOMPARE(w.lstRireki->count(), 40);
-                runOut(w, f.clock);
-                // What the event loop would run between rounds; without it posted
-                // events pile up and look like a leak.
-                QCoreApplication::processEvents();
-            }
-        };
-        play(25); // warm up: caches, fonts, the list's first growth
-        const qint64 before = residentBytes();
-        play(250);
-        const qint64 after = residentBytes();
-        QVERIFY(before > 0);
-        // 10,000 answers; a log kept across rounds alone would take megabytes.
-        QVERIFY2(after - before < 1024 * 1024,
-                 qPrintable(QStringLiteral("grew by %1 KiB").arg((after - before) / 1024)));
     }
 };
 
