@@ -191,6 +191,10 @@ private Q_SLOTS:
             QTest::addRow("%s a byte code page 932 lacks", n.data())
                 << file << encodeCp932(u"あ\r\nい\r\nう") + "\xFD\r\n"
                 << 3 << lacks;
+            // 0x80 and 0xA0, the lone bytes just past ASCII and before half-width kana.
+            QTest::addRow("%s 0x80 after ASCII", n.data())
+                << file << QByteArray("abcdefgh\r\nabcdefghij\x80\r\n") << 2 << lacks;
+            QTest::addRow("%s 0xA0", n.data()) << file << QByteArray("\xA0\r\n") << 1 << lacks;
         }
         QTest::newRow("settings with a byte-order mark") << kSettingsFile << bom + "60,1\r\n"
                                                          << 1 << utf8;
