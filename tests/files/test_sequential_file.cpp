@@ -5,6 +5,7 @@
 #include "files/settings.h"
 #include "support/fakes.h"
 
+#include <csignal>
 #include <QTest>
 #include <unistd.h>
 
@@ -219,14 +220,10 @@ private Q_SLOTS:
         QCOMPARE(int(s.autoSave), autoSave);
     }
 
-    void settingsRewriteKeepsTheOldFileOnFailure() {
+    void settingsRewriteFollowsALink() {
         WorkDir dir;
         saveSettings({90, 1});
         QCOMPARE(readBytes(kSettingsFile), QByteArray("90,1\r\n"));
-        // A file that cannot be written partway: the write fails and is reported.
-        QFile::remove(kSettingsFile);
-        QVERIFY(::symlink("/dev/full", QFile::encodeName(kSettingsFile).constData()) == 0);
-        QCOMPARE(kindOf([] { saveSettings({60, 0}); }), Error::Kind::CannotWrite);
         // A linked regular file stays linked and gets the new content.
         QFile::remove(kSettingsFile);
         writeBytes(QStringLiteral("real.txt"), "10,0\r\n");
@@ -280,20 +277,50 @@ private Q_SLOTS:
         QCOMPARE(kindOf([] { loadHistoryRows(kHistoryFile); }), kind);
     }
 
-    void failedAppendLeavesTheFileAsItWas() {
+    // Every write, failing each way that stops root too (permissions are
+    // test_permissions'): an error, the file exactly as it was, nothing left beside it.
+    void failedWriteLeavesTheFileAsItWas_data() {
+        QTest::addColumn<bool>("rewrite");
+        QTest::addColumn<int>("fault");
+        const char* faults[] = {"a folder in the way", "a full device", "the disk fills up"};
+        for (bool rewrite : {true, false})
+            for (int fault = 0; fault < 3; ++fault)
+                QTest::addRow("%s, %s", rewrite ? "rewrite" : "append", faults[fault])
+                    << rewrite << fault;
+    }
+    void failedWriteLeavesTheFileAsItWas() {
+        QFETCH(bool, rewrite);
+        QFETCH(int, fault);
+        std::signal(SIGXFSZ, SIG_IGN);
         WorkDir dir;
+        const QString name = QStringLiteral("f.txt");
         const QByteArray before = "\"x\"\r\n";
-        writeBytes(kHistoryFile, before);
-        // A directory in place of the file fails at open, even for root.
-        QDir().mkdir(QStringLiteral("sub"));
-        QCOMPARE(kindOf([] { appendHistory(QStringLiteral("sub"), HistoryRecord{}); }),
-                 Error::Kind::CannotWrite);
-        // The device that is always full fails partway.
-        QVERIFY(::symlink("/dev/full", "full.txt") == 0);
-        QCOMPARE(kindOf([] { appendExclusionTo(QStringLiteral("full.txt")); }),
-                 Error::Kind::CannotWrite);
-        QCOMPARE(readBytes(kHistoryFile), before);
-        // Appending to a missing file creates it; a failure would not leave one behind.
+        if (fault == 0) QVERIFY(QDir().mkdir(name));
+        if (fault == 1) QVERIFY(QFile::link(QStringLiteral("/dev/full"), name));
+        if (fault == 2) writeBytes(name, before);
+        {
+            // A rewrite goes to a new file first: one byte is too many for it.
+            FileSizeLimit limit(fault != 2 ? RLIM_INFINITY
+                                : rewrite  ? 1
+                                           : rlim_t(before.size()) + 1);
+            QVERIFY(limit.active());
+            QCOMPARE(kindOf([&] {
+                         SequentialFile f;
+                         rewrite ? f.openRewrite(name) : f.openAppend(name);
+                         f.writeRecord({QStringLiteral("new"), std::int16_t(1)});
+                         f.close();
+                     }),
+                     Error::Kind::CannotWrite);
+        }
+        if (fault == 0) QVERIFY(QFileInfo(name).isDir());
+        if (fault == 1) QCOMPARE(QFileInfo(name).symLinkTarget(), QStringLiteral("/dev/full"));
+        if (fault == 2) QCOMPARE(readBytes(name), before);
+        QCOMPARE(QDir().entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{name});
+    }
+
+    void appendingToAMissingFileCreatesIt() {
+        WorkDir dir;
         appendHistory(QStringLiteral("new.txt"), HistoryRecord{});
         QVERIFY(QFile::exists(QStringLiteral("new.txt")));
     }
@@ -327,14 +354,6 @@ private Q_SLOTS:
         appendExclusion(question);
         QCOMPARE(readBytes(kExclusionFile), line);
         QCOMPARE(readAllStrings(kExclusionFile), QStringList{question});
-    }
-
-private:
-    static void appendExclusionTo(const QString& name) {
-        SequentialFile f;
-        f.openAppend(name);
-        f.printLine(QStringLiteral("あ"));
-        f.close();
     }
 };
 

@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <sys/resource.h>
 
 namespace kb::test {
 
@@ -66,6 +67,23 @@ inline Error errorOf(const std::function<void()>& body) {
     }
     qFatal("no error was thrown");
 }
+
+// Files grow past this size only with an error (EFBIG; SIGXFSZ is ignored).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &old_);
+        rlimit limit = old_;
+        limit.rlim_cur = bytes;
+        active_ = ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    }
+    ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &old_); }
+    bool active() const { return active_; }
+
+private:
+    rlimit old_{};
+    bool active_ = false;
+};
 
 // Writes a file in code page 932 with the text given in Unicode.
 inline void writeCp932(const QString& name, const QString& text) {
