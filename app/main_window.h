@@ -63,7 +63,15 @@ public:
     const QString& helpFilePath() const { return helpFilePath_; }
     std::int16_t barFullWidth() const { return barFullWidth_; }
 
-    // Controls, named as the game's design names them.
+    // The timers; a test calls their handlers with a fake clock instead.
+    QTimer tmrStart;
+    QTimer tmrBp;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // Controls, named as the game's design names them; tests find them by name.
     QLabel* Image1 = nullptr;
     QToolButton* cmdStart = nullptr;
     QToolButton* cmdHozon = nullptr;
@@ -92,13 +100,7 @@ public:
     QLabel* lblRitu = nullptr;
     QLabel* lblByou = nullptr;
     std::array<QLabel*, 4> lblTen{};
-    QTimer tmrStart;
-    QTimer tmrBp;
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
-private:
     void buildLayout();
     void wireEvents();
     void SetupHistoryGrid();

@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QToolButton>
+#include <utility>
 
 namespace kb {
 namespace {
@@ -230,6 +231,32 @@ void MainWindow::buildLayout() {
                         chkAs,    msgRireki, txtKaitou, lstRireki, cboSet};
     for (size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
+
+    // Each control answers to its design name, which is how tests and
+    // accessibility tools find it; sets of controls as name(index).
+    const std::pair<QObject*, const char*> named[] = {
+        {Image1, "Image1"},       {cmdStart, "cmdStart"},   {cmdHozon, "cmdHozon"},
+        {cmdClear, "cmdClear"},   {cmdHelp, "cmdHelp"},     {cmdEnd, "cmdEnd"},
+        {Frame1, "Frame1"},       {cboJikan, "cboJikan"},   {chkAs, "chkAs"},
+        {shpJikanK, "shpJikanK"}, {shpJikanB, "shpJikanB"}, {lblMondai, "lblMondai"},
+        {cboSet, "cboSet"},       {fraRireki, "fraRireki"}, {txtKaitou, "txtKaitou"},
+        {msgRireki, "msgRireki"}, {lstRireki, "lstRireki"}, {lblOk, "lblOk"},
+        {lblNg, "lblNg"},         {lblMoji_T, "lblMoji_T"}, {lblRitu, "lblRitu"},
+        {lblByou, "lblByou"}};
+    for (const auto& [control, name] : named)
+        control->setObjectName(QLatin1String(name));
+    const auto nameSet = [](auto& controls, const char* name) {
+        for (size_t i = 0; i < controls.size(); ++i)
+            if (controls[i])
+                controls[i]->setObjectName(
+                    QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(i));
+    };
+    nameSet(Line1, "Line1");
+    nameSet(imgStart, "imgStart");
+    nameSet(Label1, "Label1");
+    nameSet(Frame2, "Frame2");
+    nameSet(Label2, "Label2");
+    nameSet(lblTen, "lblTen");
 }
 
 } // namespace kb

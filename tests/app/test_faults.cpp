@@ -10,6 +10,7 @@
 #include "files/history_table.h"
 #include "files/sequential_file.h"
 #include "files/settings.h"
+#include "support/controls.h"
 #include "support/window_fixture.h"
 
 #include <csignal>
@@ -95,15 +96,15 @@ void verifyGridMatchesFile(const MainWindow& w) {
     int row = 0;
     while (!file.atEnd()) {
         ++row;
-        QVERIFY2(row < w.msgRireki->rows(), "the file holds more records than the grid rows");
-        QCOMPARE(w.msgRireki->textAt(row, 0), QString::number(row));
+        QVERIFY2(row < msgRireki(w)->rows(), "the file holds more records than the grid rows");
+        QCOMPARE(msgRireki(w)->textAt(row, 0), QString::number(row));
         for (int c = 1; c <= 10; ++c) {
             const QString item =
                 c >= 4 && c <= 7 ? QString::number(file.readInt16()) : file.readString();
-            QCOMPARE(w.msgRireki->textAt(row, c), item);
+            QCOMPARE(msgRireki(w)->textAt(row, c), item);
         }
     }
-    QCOMPARE(w.msgRireki->rows(), row + 1);
+    QCOMPARE(msgRireki(w)->rows(), row + 1);
 }
 
 // Deterministic noise, the same on every machine.
@@ -167,26 +168,26 @@ private Q_SLOTS:
 
         const QMap<QString, QByteArray> before = snapshot();
         const DrillState state = w.state();
-        const int rows = w.msgRireki->rows();
+        const int rows = msgRireki(w)->rows();
         const auto act = [&] {
             switch (write) {
             case Write::Exclusion:
                 answer(w, QStringLiteral("あ"));
                 break;
             case Write::Save:
-                w.cmdHozon->click();
+                cmdHozon(w)->click();
                 break;
             case Write::AutoSave:
                 if (w.state().roundRunning)
                     runOut(w, f.clock);
                 else
-                    w.cmdHozon->click(); // the retry saves the same round by hand
+                    cmdHozon(w)->click(); // the retry saves the same round by hand
                 break;
             case Write::Clear:
-                w.cmdClear->click();
+                cmdClear(w)->click();
                 break;
             case Write::AutoSaveToggle:
-                w.chkAs->click();
+                chkAs(w)->click();
                 break;
             case Write::RoundLengthPick:
                 pickRoundLength(w, w.state().timeLimitSeconds == 90 ? QStringLiteral("120")
@@ -226,19 +227,19 @@ private Q_SLOTS:
             break;
         case Write::Save:
         case Write::Clear:
-            QCOMPARE(w.msgRireki->rows(), rows);
+            QCOMPARE(msgRireki(w)->rows(), rows);
             break;
         case Write::AutoSave:
-            QCOMPARE(w.msgRireki->rows(), rows);
+            QCOMPARE(msgRireki(w)->rows(), rows);
             QVERIFY(!w.state().roundRunning); // the round ended all the same
-            QVERIFY(w.cmdStart->isEnabled());
-            QVERIFY(!w.lblRitu->text().isEmpty());
+            QVERIFY(cmdStart(w)->isEnabled());
+            QVERIFY(!lblRitu(w)->text().isEmpty());
             break;
         case Write::AutoSaveToggle:
         case Write::RoundLengthPick:
             // The file keeps the old values; the window agrees with the drill state.
-            QCOMPARE(w.chkAs->value(), int(w.state().autoSave));
-            QCOMPARE(w.cboJikan->currentText(), QString::number(w.state().timeLimitSeconds));
+            QCOMPARE(chkAs(w)->value(), int(w.state().autoSave));
+            QCOMPARE(cboJikan(w)->currentText(), QString::number(w.state().timeLimitSeconds));
             break;
         }
 
@@ -258,7 +259,7 @@ private Q_SLOTS:
             break;
         case Write::Save:
         case Write::AutoSave:
-            QCOMPARE(w.msgRireki->rows(), rows + 1);
+            QCOMPARE(msgRireki(w)->rows(), rows + 1);
             break;
         case Write::Clear:
             QCOMPARE(readBytes(kHistoryFile), QByteArray());
@@ -268,8 +269,8 @@ private Q_SLOTS:
             const Settings s = loadSettings();
             QCOMPARE(s.timeLimitSeconds, w.state().timeLimitSeconds);
             QCOMPARE(s.autoSave, w.state().autoSave);
-            QCOMPARE(w.chkAs->value(), int(s.autoSave));
-            QCOMPARE(w.cboJikan->currentText(), QString::number(s.timeLimitSeconds));
+            QCOMPARE(chkAs(w)->value(), int(s.autoSave));
+            QCOMPARE(cboJikan(w)->currentText(), QString::number(s.timeLimitSeconds));
             break;
         }
         }
@@ -281,8 +282,8 @@ private Q_SLOTS:
         WindowFixture f(QStringLiteral("あ\r\n"), "60,0\r\n", {}, record(1, 0, 1, 1));
         MainWindow& w = f.load();
         QVERIFY(breakFile(kHistoryFile, Fault::DeviceFull));
-        w.cmdClear->click();
-        QCOMPARE(w.msgRireki->rows(), 1);
+        cmdClear(w)->click();
+        QCOMPARE(msgRireki(w)->rows(), 1);
         QCOMPARE(f.messages.shown.size(), 2);
         QCOMPARE(f.messages.shown[1].title, QStringLiteral("クリア終了"));
     }
@@ -383,8 +384,8 @@ private Q_SLOTS:
         WindowFixture f(QStringLiteral("あ\r\n"), "60,0\r\n", {}, row + record(2, 0, 2, 2));
         MainWindow& w = f.load();
         verifyGridMatchesFile(w);
-        QCOMPARE(w.msgRireki->textAt(1, 3), QStringLiteral("\x1f"));
-        QCOMPARE(w.msgRireki->textAt(2, 4), QStringLiteral("2"));
+        QCOMPARE(msgRireki(w)->textAt(1, 3), QStringLiteral("\x1f"));
+        QCOMPARE(msgRireki(w)->textAt(2, 4), QStringLiteral("2"));
     }
 
     void excludedEntriesComeBackAsTheyWere_data() {
@@ -398,7 +399,7 @@ private Q_SLOTS:
         WindowFixture f(entry + QStringLiteral("\r\n"), "60,0\r\n");
         MainWindow& w = f.load();
         startRound(w);
-        QCOMPARE(w.lblMondai->text(), entry);
+        QCOMPARE(lblMondai(w)->text(), entry);
         answer(w, entry);
         QVERIFY(f.messages.shown.isEmpty());
         QCOMPARE(loadList(kExclusionFile, kExclusionCapacity), QStringList{entry});
@@ -420,24 +421,24 @@ private Q_SLOTS:
         WindowFixture f(kana + QStringLiteral("\r\n"), "60,0\r\n");
         MainWindow& w = f.load();
         startRound(w);
-        QCOMPARE(w.lblMondai->text(), kana);
+        QCOMPARE(lblMondai(w)->text(), kana);
         answer(w, word);
         QCOMPARE(readBytes(kExclusionFile), QByteArray());
         if (counted) {
             QVERIFY(f.messages.shown.isEmpty());
             QCOMPARE(int(w.state().ngCount), 1);
-            QCOMPARE(w.lstRireki->count(), 1);
+            QCOMPARE(lstRireki(w)->count(), 1);
         } else {
             QCOMPARE(f.messages.shown.size(), 1);
             QVERIFY(f.messages.shown[0].text.contains(QStringLiteral("範囲")));
             QCOMPARE(int(w.state().typedChars), 0);
-            QCOMPARE(w.lstRireki->count(), 0);
+            QCOMPARE(lstRireki(w)->count(), 0);
             answer(w, QStringLiteral("x")); // play goes on
             QCOMPARE(int(w.state().ngCount), 1);
         }
         runOut(w, f.clock);
-        w.cmdHozon->click();
-        QCOMPARE(w.msgRireki->rows(), 2);
+        cmdHozon(w)->click();
+        QCOMPARE(msgRireki(w)->rows(), 2);
         verifyGridMatchesFile(w);
     }
 
@@ -480,12 +481,12 @@ private Q_SLOTS:
             history += one;
         WindowFixture f(QStringLiteral("あ\r\n"), "60,0\r\n", {}, history);
         MainWindow& w = f.load();
-        QCOMPARE(w.msgRireki->rows(), 32767);
+        QCOMPARE(msgRireki(w)->rows(), 32767);
         answer(w, QStringLiteral("あさ"));
-        w.cmdHozon->click();
+        cmdHozon(w)->click();
         QVERIFY(f.messages.shown.isEmpty());
-        QCOMPARE(w.msgRireki->rows(), 32768);
-        QCOMPARE(w.msgRireki->textAt(32767, 0), QStringLiteral("32767"));
+        QCOMPARE(msgRireki(w)->rows(), 32768);
+        QCOMPARE(msgRireki(w)->textAt(32767, 0), QStringLiteral("32767"));
 
         // The next start loads what this one wrote, and can save once more.
         WindowFixture again(QStringLiteral("あ\r\n"), "60,0\r\n", {},
@@ -493,8 +494,8 @@ private Q_SLOTS:
         MainWindow& w2 = again.load();
         verifyGridMatchesFile(w2);
         answer(w2, QStringLiteral("あさ"));
-        w2.cmdHozon->click();
-        QCOMPARE(w2.msgRireki->rows(), 32769);
+        cmdHozon(w2)->click();
+        QCOMPARE(msgRireki(w2)->rows(), 32769);
         QVERIFY(again.messages.shown.isEmpty());
     }
 
@@ -515,7 +516,7 @@ private Q_SLOTS:
                 answer(w, word);
                 logged += word == q ? 0 : 1;
             }
-            QCOMPARE(w.lstRireki->count(), logged); // the log starts empty each round
+            QCOMPARE(lstRireki(w)->count(), logged); // the log starts empty each round
             // Every seventh round the history cannot be written, each fault in turn;
             // that round's auto-save is lost and the file stays as it was.
             const QByteArray kept = readBytes(kHistoryFile);
@@ -534,10 +535,10 @@ private Q_SLOTS:
                 ++saves;
             }
             if (round % 3 == 0) {
-                w.cmdHozon->click();
+                cmdHozon(w)->click();
                 ++saves;
             }
-            QCOMPARE(w.msgRireki->rows(), saves + 1);
+            QCOMPARE(msgRireki(w)->rows(), saves + 1);
             QCoreApplication::processEvents();
         }
         QVERIFY(answers >= 3000);
@@ -548,10 +549,10 @@ private Q_SLOTS:
         WindowFixture again(QStringLiteral("あ\r\n"), "60,0\r\n", {},
                             readBytes(f.dir.path() + QLatin1Char('/') + kHistoryFile));
         MainWindow& w2 = again.load();
-        QCOMPARE(w2.msgRireki->rows(), w.msgRireki->rows());
-        for (int r = 1; r < w.msgRireki->rows(); ++r)
+        QCOMPARE(msgRireki(w2)->rows(), msgRireki(w)->rows());
+        for (int r = 1; r < msgRireki(w)->rows(); ++r)
             for (int c = 0; c <= 10; ++c)
-                QCOMPARE(w2.msgRireki->textAt(r, c), w.msgRireki->textAt(r, c));
+                QCOMPARE(msgRireki(w2)->textAt(r, c), msgRireki(w)->textAt(r, c));
     }
 };
 

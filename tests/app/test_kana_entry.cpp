@@ -1,4 +1,5 @@
 #include "app/answer_box.h"
+#include "support/controls.h"
 #include "support/window_fixture.h"
 
 #include <QInputMethodEvent>
@@ -19,7 +20,7 @@ struct Game : WindowFixture {
         for (int i = 0; i < 3; ++i)
             window->tmrStart_Timer();
     }
-    AnswerBox* box() { return window->txtKaitou; }
+    AnswerBox* box() { return txtKaitou(*window); }
 };
 
 } // namespace
@@ -47,8 +48,8 @@ private Q_SLOTS:
         Game g;
         QTest::keyClicks(g.box(), keys);
         QTest::keyClick(g.box(), Qt::Key_Return);
-        QCOMPARE(g.window->lstRireki->count(), 1);
-        QCOMPARE(g.window->lstRireki->item(0)->text(), logLine);
+        QCOMPARE(lstRireki(*g.window)->count(), 1);
+        QCOMPARE(lstRireki(*g.window)->item(0)->text(), logLine);
         QCOMPARE(g.window->state().okCount, std::int16_t(1));
     }
 
@@ -107,14 +108,14 @@ private Q_SLOTS:
         QApplication::sendEvent(g.box(), &preedit);
         // The Enter that confirms the input method's conversion does not judge.
         QTest::keyClick(g.box(), Qt::Key_Return);
-        QCOMPARE(g.window->lstRireki->count(), 0);
+        QCOMPARE(lstRireki(*g.window)->count(), 0);
         QInputMethodEvent commit;
         commit.setCommitString(QStringLiteral("朝ka"));
         QApplication::sendEvent(g.box(), &commit);
         QCOMPARE(g.box()->text(), QStringLiteral("朝ka"));
         QTest::keyClick(g.box(), Qt::Key_Return);
-        QCOMPARE(g.window->lstRireki->count(), 1);
-        QCOMPARE(g.window->lstRireki->item(0)->text(), QStringLiteral("あ _ "));
+        QCOMPARE(lstRireki(*g.window)->count(), 1);
+        QCOMPARE(lstRireki(*g.window)->item(0)->text(), QStringLiteral("あ _ "));
     }
 
     void newQuestionDropsPendingLetters() {

@@ -6,6 +6,7 @@
 #include "files/history_table.h"
 #include "files/sequential_file.h"
 #include "files/settings.h"
+#include "support/controls.h"
 #include "support/window_fixture.h"
 
 #include <grp.h>
@@ -216,7 +217,7 @@ private Q_SLOTS:
         QVERIFY2(m.contains(QStringLiteral("次に起動したときには元の設定に戻ります")),
                  qPrintable(m));
         QCOMPARE(int(w.state().timeLimitSeconds), 90);
-        QCOMPARE(w.cboJikan->currentText(), QStringLiteral("90"));
+        QCOMPARE(cboJikan(w)->currentText(), QStringLiteral("90"));
         QCOMPARE(readBytes(kSettingsFile), QByteArray("60,0\r\n"));
     }
 };

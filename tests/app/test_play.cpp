@@ -1,6 +1,7 @@
 #include "app/answer_box.h"
 #include "app/controls.h"
 #include "app/history_grid.h"
+#include "support/controls.h"
 #include "support/window_fixture.h"
 
 #include <QLabel>
@@ -15,8 +16,8 @@ namespace {
 
 QStringList logLines(const MainWindow& w) {
     QStringList lines;
-    for (int i = 0; i < w.lstRireki->count(); ++i)
-        lines << w.lstRireki->item(i)->text();
+    for (int i = 0; i < lstRireki(w)->count(); ++i)
+        lines << lstRireki(w)->item(i)->text();
     return lines;
 }
 
@@ -29,26 +30,26 @@ private Q_SLOTS:
         WindowFixture f(QStringLiteral("あ\r\n"));
         MainWindow& w = f.load();
         startRound(w);
-        QCOMPARE(w.lblMondai->text(), QStringLiteral("あ"));
+        QCOMPARE(lblMondai(w)->text(), QStringLiteral("あ"));
         for (const char16_t* word : {u"あさ", u"いあ", u"かあさ", u"い"})
             answer(w, QString::fromUtf16(word));
-        QCOMPARE(w.lblOk->text(), QStringLiteral("3"));
-        QCOMPARE(w.lblNg->text(), QStringLiteral("1"));
-        QCOMPARE(w.lblTen[0]->text(), QStringLiteral("1"));
-        QCOMPARE(w.lblTen[1]->text(), QStringLiteral("1"));
-        QCOMPARE(w.lblTen[2]->text(), QStringLiteral("1"));
-        QCOMPARE(w.lblTen[3]->text(), QStringLiteral("5"));
+        QCOMPARE(lblOk(w)->text(), QStringLiteral("3"));
+        QCOMPARE(lblNg(w)->text(), QStringLiteral("1"));
+        QCOMPARE(lblTen(w, 0)->text(), QStringLiteral("1"));
+        QCOMPARE(lblTen(w, 1)->text(), QStringLiteral("1"));
+        QCOMPARE(lblTen(w, 2)->text(), QStringLiteral("1"));
+        QCOMPARE(lblTen(w, 3)->text(), QStringLiteral("5"));
         QCOMPARE(logLines(w), (QStringList{"あ _ あさ", "あ _ いあ", "あ _ かあさ", "あ _ "}));
         QCOMPARE(int(w.state().typedChars), 2 + 2 + 3);
-        QVERIFY(w.txtKaitou->text().isEmpty());
-        QVERIFY(w.txtKaitou->hasFocus() || !QApplication::focusWidget());
+        QVERIFY(txtKaitou(w)->text().isEmpty());
+        QVERIFY(txtKaitou(w)->hasFocus() || !QApplication::focusWidget());
 
         // The bare question goes to the exclusion file and changes nothing else.
         answer(w, QStringLiteral("あ"));
         QCOMPARE(readBytes(kExclusionFile), encodeCp932(u"あ\r\n"));
         QCOMPARE(int(w.state().typedChars), 8);
-        QCOMPARE(w.lstRireki->count(), 4);
-        QCOMPARE(w.lblTen[3]->text(), QStringLiteral("5"));
+        QCOMPARE(lstRireki(w)->count(), 4);
+        QCOMPARE(lblTen(w, 3)->text(), QStringLiteral("5"));
         // Already appended this run: not appended twice.
         answer(w, QStringLiteral("あ"));
         QCOMPARE(readBytes(kExclusionFile), encodeCp932(u"あ\r\n"));
@@ -59,14 +60,14 @@ private Q_SLOTS:
         WindowFixture f(QStringLiteral("あ\r\n"));
         MainWindow& w = f.load();
         std::int16_t key = 13;
-        w.txtKaitou->setText(QString());
+        txtKaitou(w)->setText(QString());
         w.txtKaitou_KeyPress(key);
         QCOMPARE(int(key), 13); // not consumed
         key = 'a';
-        w.txtKaitou->setText(QStringLiteral("あ"));
+        txtKaitou(w)->setText(QStringLiteral("あ"));
         w.txtKaitou_KeyPress(key);
         QCOMPARE(int(key), int('a'));
-        QCOMPARE(w.lstRireki->count(), 0);
+        QCOMPARE(lstRireki(w)->count(), 0);
         QCOMPARE(w.state().okCount, std::int16_t(0));
     }
 
@@ -75,13 +76,13 @@ private Q_SLOTS:
         MainWindow& w = f.load();
         answer(w, QStringLiteral("いぬ")); // the empty question is at the head of any word
         QCOMPARE(logLines(w), QStringList{" _ いぬ"});
-        QCOMPARE(w.lblTen[3]->text(), QStringLiteral("1"));
-        QCOMPARE(w.lblMondai->text(),
+        QCOMPARE(lblTen(w, 3)->text(), QStringLiteral("1"));
+        QCOMPARE(lblMondai(w)->text(),
                  QStringLiteral("う")); // a question is shown although no round runs
-        w.cmdStart->click();
+        cmdStart(w)->click();
         w.tmrStart_Timer();
         answer(w, QStringLiteral("うし")); // judged against the question left over
-        QCOMPARE(w.lblOk->text(), QStringLiteral("1"));
+        QCOMPARE(lblOk(w)->text(), QStringLiteral("1"));
         QCOMPARE(w.state().score, std::int16_t(1));
     }
 
@@ -93,11 +94,11 @@ private Q_SLOTS:
         answer(w, longWord);
         QCOMPARE(f.messages.shown.size(), 1);
         QVERIFY(f.messages.shown[0].text.contains(QStringLiteral("範囲")));
-        QCOMPARE(w.txtKaitou->text(), longWord); // the word stays for the player
+        QCOMPARE(txtKaitou(w)->text(), longWord); // the word stays for the player
         QCOMPARE(w.state().okCount, std::int16_t(0));
         QCOMPARE(w.state().score, std::int16_t(0));
-        QCOMPARE(w.lstRireki->count(), 0);
-        QVERIFY(w.lblOk->text() == QStringLiteral("0"));
+        QCOMPARE(lstRireki(w)->count(), 0);
+        QVERIFY(lblOk(w)->text() == QStringLiteral("0"));
         answer(w, QStringLiteral("あさ")); // and play goes on
         QCOMPARE(w.state().okCount, std::int16_t(1));
     }
@@ -110,36 +111,36 @@ private Q_SLOTS:
         QVERIFY(w.state().currentQuestion.isEmpty());
         QCOMPARE(f.messages.shown.size(), 1);
         QVERIFY(f.messages.shown[0].text.contains(kExclusionFile));
-        w.cboSet->setEditText(QStringLiteral("２文字"));
+        cboSet(w)->setEditText(QStringLiteral("２文字"));
         answer(w, QStringLiteral("ああい"));
-        QCOMPARE(w.lblMondai->text(), QStringLiteral("ああ"));
+        QCOMPARE(lblMondai(w)->text(), QStringLiteral("ああ"));
     }
 
     void saveAddsOneRowAndOneRecord() {
         WindowFixture f(QStringLiteral("あ\r\n"));
         MainWindow& w = f.load();
-        w.cmdHozon->click(); // nothing judged yet: declined
-        QCOMPARE(w.msgRireki->rows(), 1);
+        cmdHozon(w)->click(); // nothing judged yet: declined
+        QCOMPARE(msgRireki(w)->rows(), 1);
         startRound(w);
-        w.cmdHozon->click(); // the round runs: declined
-        QCOMPARE(w.msgRireki->rows(), 1);
+        cmdHozon(w)->click(); // the round runs: declined
+        QCOMPARE(msgRireki(w)->rows(), 1);
         for (const char16_t* word : {u"あさ", u"あい", u"あお", u"あか", u"あき", u"い"})
             answer(w, QString::fromUtf16(word));
         for (int i = 0; i < 40 - 10; ++i) // bring typedChars to 40 with exact answers
             answer(w, QStringLiteral("あ"));
         QCOMPARE(int(w.state().typedChars), 40);
         runOut(w, f.clock);
-        QCOMPARE(w.msgRireki->rows(), 2); // saved automatically
+        QCOMPARE(msgRireki(w)->rows(), 2); // saved automatically
         const QStringList expected{"1",  "2009/06/21", "21:07:45", "１",      "5",   "1",
                                    "40", "4",          "83.3%",    "0.67/秒", "60秒"};
         for (int c = 0; c <= 10; ++c)
-            QCOMPARE(w.msgRireki->textAt(1, c), expected[c]);
+            QCOMPARE(msgRireki(w)->textAt(1, c), expected[c]);
         const QByteArray record = encodeCp932(
             u"\"2009/06/21\",\"21:07:45\",\"１\",5,1,40,4,\"83.3%\",\"0.67/秒\",\"60秒\"\r\n");
         QCOMPARE(readBytes(kHistoryFile), record);
-        w.cmdHozon->click(); // saving twice gives two rows
-        QCOMPARE(w.msgRireki->rows(), 3);
-        QCOMPARE(w.msgRireki->textAt(2, 0), QStringLiteral("2"));
+        cmdHozon(w)->click(); // saving twice gives two rows
+        QCOMPARE(msgRireki(w)->rows(), 3);
+        QCOMPARE(msgRireki(w)->textAt(2, 0), QStringLiteral("2"));
         QCOMPARE(readBytes(kHistoryFile), record + record);
 
         // The next start shows the same rows.
@@ -147,25 +148,25 @@ private Q_SLOTS:
             WindowFixture(QStringLiteral("あ\r\n"), "60,1\r\n", {}, record + record);
         MainWindow& w2 = again.load();
         for (int c = 0; c <= 10; ++c)
-            QCOMPARE(w2.msgRireki->textAt(1, c), expected[c]);
+            QCOMPARE(msgRireki(w2)->textAt(1, c), expected[c]);
     }
 
     void setTextThatTheFileCannotCarryIsStoredAsItReadsBack() {
         WindowFixture f(QStringLiteral("あ\r\n"), "60,0\r\n");
         MainWindow& w = f.load();
         answer(w, QStringLiteral("あさ"));
-        w.cboSet->setEditText(QStringLiteral("\"abc"));
-        w.cmdHozon->click();
-        w.cboSet->setEditText(QStringLiteral("é"));
-        w.cmdHozon->click();
+        cboSet(w)->setEditText(QStringLiteral("\"abc"));
+        cmdHozon(w)->click();
+        cboSet(w)->setEditText(QStringLiteral("é"));
+        cmdHozon(w)->click();
         const std::vector<QString> rows = loadHistoryRows(kHistoryFile);
         HistoryModel model;
         model.resetRows(rows);
         QCOMPARE(model.rowCount(), 2);
         for (int r = 0; r < 2; ++r)
             for (int c = 1; c <= 10; ++c)
-                QCOMPARE(model.cell(r, c), w.msgRireki->textAt(r + 1, c));
-        QCOMPARE(w.msgRireki->textAt(2, 3), QStringLiteral("?"));
+                QCOMPARE(model.cell(r, c), msgRireki(w)->textAt(r + 1, c));
+        QCOMPARE(msgRireki(w)->textAt(2, 3), QStringLiteral("?"));
     }
 
     void clearAsksFirstAndEmptiesBoth() {
@@ -174,8 +175,8 @@ private Q_SLOTS:
         WindowFixture f(QStringLiteral("あ\r\n"), "60,0\r\n", {}, record + record);
         MainWindow& w = f.load();
         f.messages.answers = {MessageBoxes::Answer::Cancel};
-        w.cmdClear->click();
-        QCOMPARE(w.msgRireki->rows(), 3);
+        cmdClear(w)->click();
+        QCOMPARE(msgRireki(w)->rows(), 3);
         QCOMPARE(readBytes(kHistoryFile), record + record);
         QCOMPARE(f.messages.shown.size(), 1);
         const ShownMessage& ask = f.messages.shown[0];
@@ -184,8 +185,8 @@ private Q_SLOTS:
         QCOMPARE(ask.buttons, MessageBoxes::Buttons::OkCancel);
         QCOMPARE(ask.icon, MessageBoxes::Icon::Warning);
 
-        w.cmdClear->click();
-        QCOMPARE(w.msgRireki->rows(), 1);
+        cmdClear(w)->click();
+        QCOMPARE(msgRireki(w)->rows(), 1);
         QCOMPARE(QFileInfo(kHistoryFile).size(), 0);
         QCOMPARE(f.messages.shown.size(), 3);
         const ShownMessage& done = f.messages.shown[2];
@@ -195,8 +196,8 @@ private Q_SLOTS:
         QCOMPARE(done.icon, MessageBoxes::Icon::Information);
 
         answer(w, QStringLiteral("あさ"));
-        w.cmdHozon->click();
-        QCOMPARE(w.msgRireki->textAt(1, 0), QStringLiteral("1")); // numbering starts again
+        cmdHozon(w)->click();
+        QCOMPARE(msgRireki(w)->textAt(1, 0), QStringLiteral("1")); // numbering starts again
     }
 
     void settingsFollowTheControls() {
@@ -205,14 +206,14 @@ private Q_SLOTS:
         pickRoundLength(w, QStringLiteral("90"));
         QCOMPARE(int(w.state().timeLimitSeconds), 90);
         QCOMPARE(readBytes(kSettingsFile), QByteArray("90,1\r\n"));
-        w.chkAs->click();
+        chkAs(w)->click();
         QCOMPARE(int(w.state().autoSave), 0);
         QCOMPARE(readBytes(kSettingsFile), QByteArray("90,0\r\n"));
         // Typing into the edit field is not a choice.
-        w.cboJikan->setFocus();
-        w.cboJikan->lineEdit()->selectAll();
-        QTest::keyClicks(w.cboJikan, QStringLiteral("45"));
-        QTest::keyClick(w.cboJikan, Qt::Key_Return);
+        cboJikan(w)->setFocus();
+        cboJikan(w)->lineEdit()->selectAll();
+        QTest::keyClicks(cboJikan(w), QStringLiteral("45"));
+        QTest::keyClick(cboJikan(w), Qt::Key_Return);
         QCOMPARE(int(w.state().timeLimitSeconds), 90);
         QCOMPARE(readBytes(kSettingsFile), QByteArray("90,0\r\n"));
     }
@@ -220,21 +221,21 @@ private Q_SLOTS:
     void wholeRound() {
         WindowFixture f(QStringLiteral("あ\r\n"), "10,1\r\n");
         MainWindow& w = f.load();
-        w.cmdStart->click();
-        QVERIFY(!w.cmdStart->isEnabled());
+        cmdStart(w)->click();
+        QVERIFY(!cmdStart(w)->isEnabled());
         QVERIFY(w.state().countdownActive);
-        QCOMPARE(w.shpJikanK->width(), 583);
-        const QLabel* lights[] = {w.imgStart[1], w.imgStart[2], w.imgStart[3]};
+        QCOMPARE(shpJikanK(w)->width(), 583);
+        const QLabel* lights[] = {imgStart(w, 1), imgStart(w, 2), imgStart(w, 3)};
         for (int tick = 1; tick <= 3; ++tick) {
             w.tmrBp_Timer(); // the round timer ignores the countdown
             w.tmrStart_Timer();
             for (int i = 0; i < 3; ++i)
                 QCOMPARE(lights[i]->isVisible(), i + 1 == tick);
-            QVERIFY(!w.cmdStart->isEnabled());
+            QVERIFY(!cmdStart(w)->isEnabled());
         }
         QVERIFY(w.state().roundRunning);
         QVERIFY(!w.state().countdownActive);
-        QCOMPARE(w.lblMondai->text(), QStringLiteral("あ"));
+        QCOMPARE(lblMondai(w)->text(), QStringLiteral("あ"));
         QCOMPARE(w.state().roundEndTime, f.clock.seconds + 10);
         w.tmrStart_Timer(); // the tick after the start resets the step
         QCOMPARE(int(w.state().countdownStep), 0);
@@ -245,22 +246,22 @@ private Q_SLOTS:
         answer(w, QStringLiteral("い"));
         f.clock.seconds += 5;
         w.tmrBp_Timer();
-        QCOMPARE(w.shpJikanK->width(), 291); // 4372 twips
-        QVERIFY(w.lblRitu->text().isEmpty());
+        QCOMPARE(shpJikanK(w)->width(), 291); // 4372 twips
+        QVERIFY(lblRitu(w)->text().isEmpty());
         runOut(w, f.clock);
-        QVERIFY(w.cmdStart->isEnabled());
-        QCOMPARE(w.shpJikanK->width(), 0);
-        QCOMPARE(w.lblRitu->text(), QStringLiteral("75.0%"));
-        QCOMPARE(w.lblByou->text(), QStringLiteral("0.70/秒"));
-        QCOMPARE(w.lblMoji_T->text(), QStringLiteral("7"));
-        QVERIFY(w.imgStart[3]->isVisible());
-        QCOMPARE(w.msgRireki->rows(), 2); // auto-save
+        QVERIFY(cmdStart(w)->isEnabled());
+        QCOMPARE(shpJikanK(w)->width(), 0);
+        QCOMPARE(lblRitu(w)->text(), QStringLiteral("75.0%"));
+        QCOMPARE(lblByou(w)->text(), QStringLiteral("0.70/秒"));
+        QCOMPARE(lblMoji_T(w)->text(), QStringLiteral("7"));
+        QVERIFY(imgStart(w, 3)->isVisible());
+        QCOMPARE(msgRireki(w)->rows(), 2); // auto-save
 
         // After the end, answers move the counters but not the statistics.
         answer(w, QStringLiteral("あか"));
-        QCOMPARE(w.lblOk->text(), QStringLiteral("4"));
-        QCOMPARE(w.lblRitu->text(), QStringLiteral("75.0%"));
-        QCOMPARE(w.lblMoji_T->text(), QStringLiteral("7"));
+        QCOMPARE(lblOk(w)->text(), QStringLiteral("4"));
+        QCOMPARE(lblRitu(w)->text(), QStringLiteral("75.0%"));
+        QCOMPARE(lblMoji_T(w)->text(), QStringLiteral("7"));
     }
 
     void autoSaveRunsTheSaveWhenDue_data() {
@@ -284,18 +285,18 @@ private Q_SLOTS:
         else
             answer(w, QStringLiteral("あ")); // exact answers count no answer
         runOut(w, f.clock);
-        QCOMPARE(w.msgRireki->rows(), rows);
-        QCOMPARE(w.lblRitu->text(), answered ? QStringLiteral("100.0%") : QStringLiteral("0.0%"));
+        QCOMPARE(msgRireki(w)->rows(), rows);
+        QCOMPARE(lblRitu(w)->text(), answered ? QStringLiteral("100.0%") : QStringLiteral("0.0%"));
         QVERIFY(f.messages.shown.isEmpty());
     }
 
     void helpAndEnd() {
         WindowFixture f;
         MainWindow& w = f.load();
-        w.cmdHelp->click();
-        w.cmdHelp->click();
+        cmdHelp(w)->click();
+        cmdHelp(w)->click();
         QCOMPARE(f.help.calls, (QStringList{"display:KbHelp.chm", "display:KbHelp.chm"}));
-        w.cmdEnd->click();
+        cmdEnd(w)->click();
         QCOMPARE(f.help.calls.last(), QStringLiteral("close:KbHelp.chm"));
         QVERIFY(!w.isVisible());
         QVERIFY(!w.tmrBp.isActive());

@@ -1,6 +1,7 @@
 #include "app/answer_box.h"
 #include "app/controls.h"
 #include "app/history_grid.h"
+#include "support/controls.h"
 #include "support/window_fixture.h"
 
 #include <QComboBox>
@@ -76,26 +77,26 @@ private Q_SLOTS:
         QCOMPARE(w.windowTitle(), QStringLiteral("コトバル"));
         QCOMPARE(int(w.state().timeLimitSeconds), 75);
         QCOMPARE(int(w.state().autoSave), 2);
-        QCOMPARE(w.chkAs->value(), 2);
+        QCOMPARE(chkAs(w)->value(), 2);
         QCOMPARE(int(w.barFullWidth()), 8745);
         QCOMPARE(w.helpFilePath(), QStringLiteral("KbHelp.chm"));
         QCOMPARE(int(w.state().kanaCount), 2);
         QCOMPARE(w.state().kana(2), QStringLiteral("い"));
         QVERIFY(w.state().currentQuestion.isEmpty());
         // The placeholders are emptied; the selections filled.
-        for (QLabel* l : {w.lblMondai, w.lblOk, w.lblNg, w.lblMoji_T, w.lblByou, w.lblRitu,
-                          w.lblTen[0], w.lblTen[1], w.lblTen[2], w.lblTen[3]})
+        for (QLabel* l : {lblMondai(w), lblOk(w), lblNg(w), lblMoji_T(w), lblByou(w), lblRitu(w),
+                          lblTen(w, 0), lblTen(w, 1), lblTen(w, 2), lblTen(w, 3)})
             QVERIFY2(l->text().isEmpty(), qPrintable(l->text()));
-        QVERIFY(w.txtKaitou->text().isEmpty());
-        QCOMPARE(w.cboJikan->count(), 18);
-        QCOMPARE(w.cboJikan->itemText(0), QStringLiteral("10"));
-        QCOMPARE(w.cboJikan->itemText(17), QStringLiteral("180"));
-        QCOMPARE(w.cboJikan->currentText(), QStringLiteral("75"));
-        QCOMPARE(w.cboSet->count(), 2);
-        QCOMPARE(w.cboSet->itemText(1), QStringLiteral("２文字"));
-        QCOMPARE(w.cboSet->currentText(), QStringLiteral("１文字"));
-        QCOMPARE(w.msgRireki->rows(), 1);
-        QCOMPARE(w.msgRireki->textAt(0, 4), QStringLiteral("ＯＫ"));
+        QVERIFY(txtKaitou(w)->text().isEmpty());
+        QCOMPARE(cboJikan(w)->count(), 18);
+        QCOMPARE(cboJikan(w)->itemText(0), QStringLiteral("10"));
+        QCOMPARE(cboJikan(w)->itemText(17), QStringLiteral("180"));
+        QCOMPARE(cboJikan(w)->currentText(), QStringLiteral("75"));
+        QCOMPARE(cboSet(w)->count(), 2);
+        QCOMPARE(cboSet(w)->itemText(1), QStringLiteral("２文字"));
+        QCOMPARE(cboSet(w)->currentText(), QStringLiteral("１文字"));
+        QCOMPARE(msgRireki(w)->rows(), 1);
+        QCOMPARE(msgRireki(w)->textAt(0, 4), QStringLiteral("ＯＫ"));
         QVERIFY(f.messages.shown.isEmpty());
         // The switch left its initial off state, so its handler wrote the values just read.
         QCOMPARE(readBytes(kSettingsFile), QByteArray("75,2\r\n"));
@@ -129,11 +130,11 @@ private Q_SLOTS:
             history += "\"2009/06/21\",\"21:07:45\",\"1\",1,0,2,1,\"100.0%\",\"0.03\",\"60\"\r\n";
         WindowFixture f(QStringLiteral("あ\r\n"), "60,1\r\n", {}, history);
         MainWindow& w = f.load();
-        QCOMPARE(w.msgRireki->rows(), records + 1);
-        QCOMPARE(w.msgRireki->topRow() > 1, scrolled && records > 6);
+        QCOMPARE(msgRireki(w)->rows(), records + 1);
+        QCOMPARE(msgRireki(w)->topRow() > 1, scrolled && records > 6);
         if (scrolled) // the last row is in view
-            QVERIFY(w.msgRireki->rowViewportPosition(records - 1) <
-                    w.msgRireki->viewport()->height());
+            QVERIFY(msgRireki(w)->rowViewportPosition(records - 1) <
+                    msgRireki(w)->viewport()->height());
     }
 };
 

@@ -1,6 +1,7 @@
 #include "app/answer_box.h"
 #include "app/controls.h"
 #include "app/history_grid.h"
+#include "support/controls.h"
 #include "support/window_fixture.h"
 
 #include <QAbstractItemView>
@@ -66,7 +67,7 @@ private Q_SLOTS:
         answer(w, QStringLiteral("ぬ"));
         f.clock.seconds += 20;
         w.tmrBp_Timer();
-        w.txtKaitou->setText(QStringLiteral("か"));
+        txtKaitou(w)->setText(QStringLiteral("か"));
         const QImage shot = w.grab().toImage().convertToFormat(QImage::Format_RGB32);
         const QString reference = QStringLiteral(KB_REFERENCE_DIR "/window.png");
         if (qEnvironmentVariableIsSet("KB_UPDATE_REFERENCE")) {
@@ -99,9 +100,9 @@ private Q_SLOTS:
         WindowFixture f;
         MainWindow& w = f.load();
         w.activateWindow();
-        const QList<QWidget*> order = {w.cmdStart,  w.cmdHozon,  w.cmdClear, w.cmdHelp,
-                                       w.cmdEnd,    w.cboJikan,  w.chkAs,    w.msgRireki,
-                                       w.txtKaitou, w.lstRireki, w.cboSet};
+        const QList<QWidget*> order = {cmdStart(w),  cmdHozon(w),  cmdClear(w), cmdHelp(w),
+                                       cmdEnd(w),    cboJikan(w),  chkAs(w),    msgRireki(w),
+                                       txtKaitou(w), lstRireki(w), cboSet(w)};
         // Walk the chain as Tab does, skipping what takes no Tab focus.
         QWidget* current = order[0];
         for (qsizetype i = 1; i < order.size(); ++i) {
@@ -115,39 +116,39 @@ private Q_SLOTS:
             current = next;
         }
         // Labels and pictures take no focus.
-        QCOMPARE(w.lblMondai->focusPolicy(), Qt::NoFocus);
-        QCOMPARE(w.imgStart[1]->focusPolicy(), Qt::NoFocus);
+        QCOMPARE(lblMondai(w)->focusPolicy(), Qt::NoFocus);
+        QCOMPARE(imgStart(w, 1)->focusPolicy(), Qt::NoFocus);
     }
 
     void clickOnThePanelHidesItWhileOtherClicksDoNothing() {
         WindowFixture f;
         MainWindow& w = f.load();
         const DrillState before = w.state();
-        for (QWidget* c : std::initializer_list<QWidget*>{w.lblMondai, w.imgStart[1], w.Image1,
-                                                          w.lblOk, w.Label2[0]})
+        for (QWidget* c : std::initializer_list<QWidget*>{lblMondai(w), imgStart(w, 1), Image1(w),
+                                                          lblOk(w), Label2(w, 0)})
             QTest::mouseClick(c, Qt::LeftButton);
-        QTest::mouseClick(w.msgRireki->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
-        QTest::mouseClick(w.lstRireki->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
-        QVERIFY(w.fraRireki->isVisible());
-        QVERIFY(w.imgStart[1]->isVisible());
+        QTest::mouseClick(msgRireki(w)->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::mouseClick(lstRireki(w)->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+        QVERIFY(fraRireki(w)->isVisible());
+        QVERIFY(imgStart(w, 1)->isVisible());
         QCOMPARE(w.state().score, before.score);
         QVERIFY(f.messages.shown.isEmpty());
-        QTest::mouseClick(w.fraRireki, Qt::LeftButton, {}, QPoint(3, 3));
-        QVERIFY(!w.fraRireki->isVisible());
-        QVERIFY(!w.lstRireki->isVisible());
+        QTest::mouseClick(fraRireki(w), Qt::LeftButton, {}, QPoint(3, 3));
+        QVERIFY(!fraRireki(w)->isVisible());
+        QVERIFY(!lstRireki(w)->isVisible());
     }
 
     void barAndPicturesAreStacked() {
         WindowFixture f;
         MainWindow& w = f.load();
-        const QPoint barPoint = w.shpJikanK->geometry().center();
-        QCOMPARE(frontMostAt(w.Frame1, barPoint), w.shpJikanK); // green covers red at full width
-        QCOMPARE(frontMostAt(w.Frame1, w.imgStart[1]->geometry().center()),
-                 w.imgStart[1]); // red lamp on top
-        QVERIFY(w.imgStart[2]->isVisible() && w.imgStart[3]->isVisible());
+        const QPoint barPoint = shpJikanK(w)->geometry().center();
+        QCOMPARE(frontMostAt(Frame1(w), barPoint), shpJikanK(w)); // green covers red at full width
+        QCOMPARE(frontMostAt(Frame1(w), imgStart(w, 1)->geometry().center()),
+                 imgStart(w, 1)); // red lamp on top
+        QVERIFY(imgStart(w, 2)->isVisible() && imgStart(w, 3)->isVisible());
         // Rendered, the bar shows only green at full width.
         const QImage image = w.grab().toImage();
-        const QPoint inWindow = w.shpJikanK->mapTo(&w, QPoint(w.shpJikanK->width() - 2, 2));
+        const QPoint inWindow = shpJikanK(w)->mapTo(&w, QPoint(shpJikanK(w)->width() - 2, 2));
         QCOMPARE(QColor(image.pixel(inWindow)), QColor(0, 255, 0));
     }
 

@@ -6,6 +6,7 @@
 #include "assets/assets.h"
 #include "drill/random_source.h"
 #include "files/data_files.h"
+#include "support/controls.h"
 #include "support/fakes.h"
 
 #include <memory>
@@ -60,14 +61,14 @@ inline bool replaceFile(const QString& name, const QByteArray& content) {
 
 // The player's actions, through the real controls and handlers.
 inline void answer(MainWindow& w, const QString& word) {
-    w.txtKaitou->setText(word);
-    QTest::keyClick(w.txtKaitou, Qt::Key_Return);
+    txtKaitou(w)->setText(word);
+    QTest::keyClick(txtKaitou(w), Qt::Key_Return);
 }
 
 // Start, then the three countdown ticks; the round is running afterwards.
 inline void startRound(MainWindow& w) {
     w.tmrStart_Timer(); // the idle tick the running timer gives between rounds
-    w.cmdStart->click();
+    cmdStart(w)->click();
     for (int i = 0; i < 3; ++i)
         w.tmrStart_Timer();
 }
@@ -82,8 +83,8 @@ inline void runOut(MainWindow& w, FakeClock& clock) {
 
 // Chooses a round length from the list, as a click on an item does.
 inline void pickRoundLength(MainWindow& w, const QString& seconds) {
-    w.cboJikan->setCurrentIndex(w.cboJikan->findText(seconds));
-    Q_EMIT w.cboJikan->activated(w.cboJikan->currentIndex());
+    cboJikan(w)->setCurrentIndex(cboJikan(w)->findText(seconds));
+    Q_EMIT cboJikan(w)->activated(cboJikan(w)->currentIndex());
 }
 
 } // namespace kb::test
