@@ -2,6 +2,7 @@
 
 #include "app/answer_box.h"
 #include "app/controls.h"
+#include "support/controls.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -107,12 +108,12 @@ void Session::stop() {
 }
 
 void Session::setTwoEntry() {
-    window_->cboSet->setCurrentIndex(1);
-    window_->cboSet->setEditText(QStringLiteral("２文字"));
+    test::cboSet(*window_)->setCurrentIndex(1);
+    test::cboSet(*window_)->setEditText(QStringLiteral("２文字"));
 }
 
 void Session::answer(const QString& word) {
-    window_->txtKaitou->setAnswer(word);
+    test::txtKaitou(*window_)->setAnswer(word);
     std::int16_t key = 13;
     window_->txtKaitou_KeyPress(key);
 }

@@ -8,6 +8,7 @@
 #include "bench_support.h"
 #include "files/data_files.h"
 #include "files/history_table.h"
+#include "support/controls.h"
 
 #include <benchmark/benchmark.h>
 #include <QApplication>
@@ -18,13 +19,9 @@
 
 using namespace kb;
 using namespace kb::bench;
+using namespace kb::test;
 
 namespace {
-
-// The answer box, found by its design name as tests find it.
-AnswerBox* answerBox(const MainWindow& w) {
-    return w.findChild<AnswerBox*>(QStringLiteral("txtKaitou"));
-}
 
 constexpr double kMb = 1024.0 * 1024.0;
 
@@ -148,7 +145,7 @@ void BM_Enter(benchmark::State& state) {
             w.cmdStart_Click();
             settle();
         }
-        answerBox(w)->setAnswer(wordFor(w.state().currentQuestion, i));
+        txtKaitou(w)->setAnswer(wordFor(w.state().currentQuestion, i));
         const auto t = Stopwatch::now();
         switch (i % 3) {
         case 0: {
@@ -161,7 +158,7 @@ void BM_Enter(benchmark::State& state) {
         case 1:
         case 2: {
             QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
-            QCoreApplication::sendEvent(answerBox(w), &enter);
+            QCoreApplication::sendEvent(txtKaitou(w), &enter);
             if (i % 3 == 1) {
                 keyEvent.add(msSince(t));
             } else {
@@ -202,7 +199,7 @@ void nextQuestionAllButOne(benchmark::State& state, FileSet set, bool twoEntry,
     int i = 0;
     for (auto _ : state) {
         if (i++ % 200 == 0) w.cmdStart_Click();
-        answerBox(w)->setAnswer(word);
+        txtKaitou(w)->setAnswer(word);
         std::int16_t key = 13;
         const auto t = Stopwatch::now();
         w.txtKaitou_KeyPress(key);
