@@ -59,6 +59,7 @@ private Q_SLOTS:
         QCOMPARE(formatDate(QDate(987, 1, 2)), QStringLiteral("0987/01/02"));
         QCOMPARE(formatTime(QTime(21, 7, 45)), QStringLiteral("21:07:45"));
         QCOMPARE(formatTime(QTime(0, 0, 0)), QStringLiteral("00:00:00"));
+        QCOMPARE(formatTime(QTime(23, 59, 58)), QStringLiteral("23:59:58")); // every digit > 8
     }
 
     void int16Limits() {

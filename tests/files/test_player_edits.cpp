@@ -192,6 +192,10 @@ private Q_SLOTS:
                 << file << encodeCp932(u"あ\r\nい\r\nう") + "\xFD\r\n"
                 << 3 << lacks;
             // 0x80 and 0xA0, the lone bytes just past ASCII and before half-width kana.
+            QTest::addRow("%s UTF-8 of four bytes", n.data())
+                << file << QStringLiteral("a\r\n𠮷\r\n").toUtf8() << 2 << utf8;
+            QTest::addRow("%s 0xFD eighth in a run of ASCII", n.data())
+                << file << QByteArray("abcdefg\xFD\r\n") << 1 << lacks;
             QTest::addRow("%s 0x80 after ASCII", n.data())
                 << file << QByteArray("abcdefgh\r\nabcdefghij\x80\r\n") << 2 << lacks;
             QTest::addRow("%s 0xA0", n.data()) << file << QByteArray("\xA0\r\n") << 1 << lacks;
