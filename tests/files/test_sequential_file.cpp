@@ -344,6 +344,8 @@ private Q_SLOTS:
             << QStringLiteral("あ,い") << encodeCp932(u"\"あ,い\"\r\n");
         QTest::newRow("trailing end-of-file byte is quoted")
             << QStringLiteral("あ\x1A") << encodeCp932(u"\"あ\x1A\"\r\n");
+        QTest::newRow("lone CR is quoted")
+            << QStringLiteral("あ\rい") << encodeCp932(u"\"あ\rい\"\r\n");
         QTest::newRow("leading blank is quoted")
             << QStringLiteral(" あ") << encodeCp932(u"\" あ\"\r\n");
     }
