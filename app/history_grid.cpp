@@ -87,17 +87,13 @@ void HistoryGrid::layOutColumns() {
     setDataAlignment(2, Qt::AlignCenter);
 }
 
-void HistoryGrid::loadRows(std::vector<QString> joinedRows) {
-    model_.resetRows(std::move(joinedRows));
+void HistoryGrid::loadFile(const QString& historyFile) {
+    model_.load(historyFile);
     showNewestRow();
 }
 
 void HistoryGrid::appendRecord(const HistoryRecord& record) {
-    std::array<QString, HistoryModel::kColumns> cells;
-    cells[0] = QString::number(rows()); // data rows are numbered from 1
-    const std::array<QString, 10> items = record.cells();
-    std::copy(items.begin(), items.end(), cells.begin() + 1);
-    model_.appendRow(cells);
+    model_.appendRecord(record);
     showNewestRow();
 }
 

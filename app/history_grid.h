@@ -1,6 +1,6 @@
 #pragma once
 
-#include "files/history_table.h"
+#include "history_model.h"
 
 #include <QTableView>
 
@@ -33,10 +33,10 @@ public:
     // The empty table: header texts, widths, alignments and font, in that order.
     void layOutColumns();
 
-    // Fills the grid from the file's rows at start-up, or adds one saved record
-    // as the next numbered row; either way the newest row is brought into view
+    // Fills the grid from the history file at start-up, or adds one saved
+    // record as the next row; either way the newest row is brought into view
     // once the grid holds more than 7 rows, the header row included.
-    void loadRows(std::vector<QString> joinedRows);
+    void loadFile(const QString& historyFile);
     void appendRecord(const HistoryRecord& record);
 
 protected:

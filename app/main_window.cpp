@@ -71,7 +71,7 @@ bool MainWindow::Form_Load() {
     try {
         helpFilePath_ = QStringLiteral("KbHelp.chm");
         SetupHistoryGrid();
-        msgRireki->loadRows(loadHistoryRows(kHistoryFile));
+        msgRireki->loadFile(kHistoryFile);
         barFullWidth_ = toInt16(twipsOf(shpJikanK->width()));
         txtKaitou->setAnswer(QString());
         for (QLabel* l : {lblMondai, lblOk, lblNg, lblMoji_T, lblByou, lblRitu})

@@ -12,6 +12,8 @@ struct HistoryRecord {
     std::int16_t okCount = 0, ngCount = 0, typedChars = 0, score = 0;
     QString rate, speed, length;
 
+    bool operator==(const HistoryRecord&) const = default;
+
     // The texts of the history grid's columns 1 to 10.
     std::array<QString, 10> cells() const {
         return {date,

@@ -185,11 +185,10 @@ QString decodeCp932(const char* data, qsizetype size) {
     return out;
 }
 
-void appendDecodedCp932(std::u16string& out, QByteArrayView bytes) {
-    const size_t start = out.size();
-    out.resize(start + static_cast<size_t>(bytes.size()));
-    out.resize(static_cast<size_t>(decodeInto(out.data() + start, bytes.data(), bytes.size()) -
-                                   out.data()));
+void decodeCp932(QByteArrayView bytes, QString& out) {
+    out.resize(bytes.size());
+    char16_t* begin = reinterpret_cast<char16_t*>(out.data());
+    out.resize(decodeInto(begin, bytes.data(), bytes.size()) - begin);
 }
 
 QByteArray encodeCp932(QStringView text) {

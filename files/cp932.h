@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QString>
-#include <string>
 
 namespace kb {
 
@@ -13,8 +12,8 @@ QString decodeCp932(const char* data, qsizetype size);
 inline QString decodeCp932(const QByteArray& bytes) {
     return decodeCp932(bytes.constData(), bytes.size());
 }
-// The same text as decodeCp932(bytes), added to the end of out.
-void appendDecodedCp932(std::u16string& out, QByteArrayView bytes);
+// The same text into out, reusing its buffer, for many items in a row.
+void decodeCp932(QByteArrayView bytes, QString& out);
 QByteArray encodeCp932(QStringView text);
 
 // Whether bytes are code page 932 text, and where they stop being so.

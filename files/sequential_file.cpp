@@ -612,6 +612,10 @@ QString SequentialFile::readString() {
     return decodeCp932(item.data(), item.size());
 }
 
+void SequentialFile::readString(QString& into) {
+    decodeCp932(nextItem(), into);
+}
+
 std::int16_t SequentialFile::readInt16() {
     const QByteArrayView item = nextItem();
     qsizetype i = 0;

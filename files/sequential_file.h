@@ -43,9 +43,7 @@ public:
     void printLine(QStringView text);
 
     QString readString();
-    // The next item's bytes as readString finds them, not yet decoded; valid
-    // until the next read or close.
-    QByteArrayView readRaw() { return nextItem(); }
+    void readString(QString& into); // reusing into's buffer
     // Decimal text with an optional sign; text that is no number reads as 0, and
     // a fraction is rounded to the nearest integer, halves away from zero.
     std::int16_t readInt16();

@@ -1,8 +1,7 @@
-// The history loader. Rows are numbered 1, 2, … in file order, each holds the
-// ten items of its record in columns 1 to 10, and a record the program writes
-// back from a row loads as the same row. A record appended to the history as
-// the player left it loads as the next row; a history that is not code page
-// 932 is refused and left as it was.
+// The history loader. Records load in file order, each with the ten items the
+// file holds, and a record the program writes back loads as the same record. A
+// record appended to the history as the player left it loads as the last one;
+// a history that is not code page 932 is refused and left as it was.
 
 #include "files/data_files.h"
 #include "files/history_table.h"
@@ -20,25 +19,10 @@ namespace {
 const QString kCopy = QStringLiteral("copy.txt");
 const QString kFresh = QStringLiteral("fresh.txt");
 
-bool isInt16Text(const QString& text) {
-    bool ok = false;
-    const int v = text.toInt(&ok);
-    return ok && v >= -32768 && v <= 32767 && QString::number(v) == text;
-}
-
-// The row a record loads as, numbered n.
-QString rowOf(size_t n, const HistoryRecord& record) {
-    std::array<QString, HistoryModel::kColumns> cells;
-    cells[0] = QString::number(n);
-    const std::array<QString, 10> items = record.cells();
-    std::copy(items.begin(), items.end(), cells.begin() + 1);
-    return HistoryModel::joinRow(cells);
-}
-
-// Rows of a history the program wrote to: any error is a finding.
-std::vector<QString> rowsOf(const QString& name) {
+// Records of a history the program wrote to: any error is a finding.
+std::vector<HistoryRecord> recordsOf(const QString& name) {
     try {
-        return loadHistoryRows(name);
+        return loadHistory(name);
     } catch (const Error&) {
         fail("a history the program appended to does not load");
     }
@@ -56,9 +40,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     HistoryRecord record; // its kana keep it from reading as UTF-8, whatever the file holds
     record.set = QStringLiteral("あいう");
     record.score = 250;
-    std::vector<QString> rows;
+    std::vector<HistoryRecord> records;
     try {
-        rows = loadHistoryRows(kHistoryFile);
+        records = loadHistory(kHistoryFile);
     } catch (const Error& e) {
         check(isOneOf(e.kind(), {Kind::EndOfFile, Kind::Overflow, Kind::NotShiftJis}),
               "history failed with an unexpected error");
@@ -81,75 +65,63 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
         return 0;
     }
     checkNoFileLeftOpen();
-    check(rows.size() * 10 <= size, "more records than the bytes can hold");
+    check(records.size() * 10 <= size, "more records than the bytes can hold");
 
-    HistoryModel model;
-    model.resetRows(rows);
-    check(model.rowCount() == int(rows.size()), "the grid lost rows");
-
-    // The grid shows the items of the file, read here item by item.
+    // The records hold the items of the file, read here item by item.
     {
         SequentialFile file;
         file.openRead(kHistoryFile);
-        for (int r = 0; r < model.rowCount(); ++r)
-            for (int c = 1; c <= 10; ++c) {
+        for (const HistoryRecord& r : records) {
+            const std::array<QString, 10> cells = r.cells();
+            for (int c = 0; c < 10; ++c) {
                 const QString item =
-                    c >= 4 && c <= 7 ? QString::number(file.readInt16()) : file.readString();
-                check(model.cell(r, c) == item, "a cell differs from its item in the file");
+                    c >= 3 && c <= 6 ? QString::number(file.readInt16()) : file.readString();
+                check(cells[size_t(c)] == item, "a record differs from its items in the file");
             }
-        check(file.atEnd(), "the grid has fewer rows than the file records");
+        }
+        check(file.atEnd(), "fewer records than the file holds");
         file.close();
     }
     ::unlink(QFile::encodeName(kCopy).constData());
-    std::vector<QString> written;
-    for (int r = 0; r < model.rowCount(); ++r) {
-        check(model.cell(r, 0) == QString::number(r + 1), "a row is numbered out of order");
-        HistoryRecord fromRow;
-        QString* strings[] = {&fromRow.date, &fromRow.time,  &fromRow.set,
-                              &fromRow.rate, &fromRow.speed, &fromRow.length};
-        const int stringColumns[] = {1, 2, 3, 8, 9, 10};
+    std::vector<HistoryRecord> written;
+    for (const HistoryRecord& loaded : records) {
+        HistoryRecord rewritten = loaded;
         bool keep = true;
-        for (int i = 0; i < 6; ++i) {
-            *strings[i] = roundTripCp932(model.cell(r, stringColumns[i]));
-            keep = keep && quotable(*strings[i]);
-        }
-        std::int16_t* numbers[] = {&fromRow.okCount, &fromRow.ngCount, &fromRow.typedChars,
-                                   &fromRow.score};
-        for (int c = 4; c <= 7; ++c) {
-            const QString text = model.cell(r, c);
-            check(isInt16Text(text), "a number column holds no int16");
-            *numbers[c - 4] = static_cast<std::int16_t>(text.toInt());
+        for (QString* text : {&rewritten.date, &rewritten.time, &rewritten.set, &rewritten.rate,
+                              &rewritten.speed, &rewritten.length}) {
+            *text = roundTripCp932(*text);
+            keep = keep && quotable(*text);
         }
         if (!keep || written.size() >= 8) // a few records carry the property; more cost time only
             continue;
-        if (looksUtf8(fromRow.date + fromRow.time + fromRow.set + fromRow.rate + fromRow.speed +
-                      fromRow.length)) {
+        if (looksUtf8(rewritten.date + rewritten.time + rewritten.set + rewritten.rate + rewritten.speed +
+                      rewritten.length)) {
             // Alone in a file it could read as UTF-8; kept out of the copy, whose
             // refusal fuzz_list checks.
             continue;
         }
-        appendHistory(kCopy, fromRow);
-        written.push_back(rowOf(written.size() + 1, fromRow));
-        if (written.size() == 1) record = fromRow; // appended to the input below
+        appendHistory(kCopy, rewritten);
+        written.push_back(rewritten);
+        if (written.size() == 1) record = rewritten; // appended to the input below
     }
     if (!written.empty())
-        check(rowsOf(kCopy) == written, "a record written reads back differently");
+        check(recordsOf(kCopy) == written, "a record written reads back differently");
 
     // Appended to the input as it stands, the record loads as the next row. How
     // the file ends (an open quote, say) is known from reading it to its end, or
     // found by the append itself in a file never read, or known from the last
     // append: all three must agree.
-    std::vector<QString> expected = rows;
-    expected.push_back(rowOf(rows.size() + 1, record));
+    std::vector<HistoryRecord> expected = records;
+    expected.push_back(record);
     appendHistory(kHistoryFile, record); // read to its end above
-    check(rowsOf(kHistoryFile) == expected, "an appended record loads wrong");
+    check(recordsOf(kHistoryFile) == expected, "an appended record loads wrong");
     writeFreshInput(kFresh, data, size);
     appendHistory(kFresh, record);
     check(fileBytes(kFresh) == fileBytes(kHistoryFile),
           "an append differs when the history was not read first");
     appendHistory(kFresh, record);
-    expected.push_back(rowOf(rows.size() + 2, record));
-    check(rowsOf(kFresh) == expected, "a second appended record loads wrong");
+    expected.push_back(record);
+    check(recordsOf(kFresh) == expected, "a second appended record loads wrong");
     checkNoFileLeftOpen();
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "app/answer_box.h"
 #include "app/controls.h"
 #include "app/history_grid.h"
+#include "files/history_table.h"
 #include "support/controls.h"
 #include "support/window_fixture.h"
 
@@ -159,13 +160,11 @@ private Q_SLOTS:
         cmdHozon(w)->click();
         cboSet(w)->setEditText(QStringLiteral("é"));
         cmdHozon(w)->click();
-        const std::vector<QString> rows = loadHistoryRows(kHistoryFile);
-        HistoryModel model;
-        model.resetRows(rows);
-        QCOMPARE(model.rowCount(), 2);
+        const std::vector<HistoryRecord> stored = loadHistory(kHistoryFile);
+        QCOMPARE(stored.size(), size_t(2));
         for (int r = 0; r < 2; ++r)
             for (int c = 1; c <= 10; ++c)
-                QCOMPARE(model.cell(r, c), msgRireki(w)->textAt(r + 1, c));
+                QCOMPARE(stored[size_t(r)].cells()[size_t(c - 1)], msgRireki(w)->textAt(r + 1, c));
         QCOMPARE(msgRireki(w)->textAt(2, 3), QStringLiteral("?"));
     }
 

@@ -42,12 +42,10 @@ QStringList readAtStartup(const QString& name) {
         return {QString::number(s.timeLimitSeconds), QString::number(s.autoSave)};
     }
     if (name == kHistoryFile) {
-        HistoryModel model;
-        model.resetRows(loadHistoryRows(name));
         QStringList cells;
-        for (int r = 0; r < model.rowCount(); ++r)
-            for (int c = 0; c < HistoryModel::kColumns; ++c)
-                cells << model.cell(r, c);
+        for (const HistoryRecord& r : loadHistory(name))
+            for (const QString& cell : r.cells())
+                cells << cell;
         return cells;
     }
     return loadAll(name);
@@ -124,8 +122,8 @@ private Q_SLOTS:
         if (file == kHistoryFile) {
             const QStringList cells = readAtStartup(file);
             QCOMPARE(cells.mid(0, old.size()), old);
-            QCOMPARE(cells.size(), old.size() + HistoryModel::kColumns);
-            QCOMPARE(cells[old.size() + 7], QStringLiteral("-7"));
+            QCOMPARE(cells.size(), old.size() + 10);
+            QCOMPARE(cells[old.size() + 6], QStringLiteral("-7"));
         } else {
             QCOMPARE(readAtStartup(file), old + QStringList{QStringLiteral("あ")});
         }
