@@ -84,16 +84,15 @@ void BM_Soak(benchmark::State& state) {
         WindowFixture again(QStringLiteral("あ\r\n"), "60,0\r\n", {},
                             readBytes(f.dir.path() + QLatin1Char('/') + kHistoryFile));
         MainWindow& next = again.load();
-        nextStartAgrees =
-            gridMatchesFile(next) && msgRireki(next)->rows() == msgRireki(w)->rows();
+        nextStartAgrees = gridMatchesFile(next) && msgRireki(next)->rows() == msgRireki(w)->rows();
     }
     state.counters["answers"] = answers;
-    report("soak: 300 rounds, grid and file agree after every round", inStep ? "yes" : "no",
-           "yes", inStep);
-    report("soak: the log starts empty each round", logsRestart ? "yes" : "no", "yes",
-           logsRestart);
-    report("soak: each failed auto-save reported once", std::to_string(reported) + " of " +
-           std::to_string(faults), std::to_string(faults), reported == faults);
+    report("soak: 300 rounds, grid and file agree after every round", inStep ? "yes" : "no", "yes",
+           inStep);
+    report("soak: the log starts empty each round", logsRestart ? "yes" : "no", "yes", logsRestart);
+    report("soak: each failed auto-save reported once",
+           std::to_string(reported) + " of " + std::to_string(faults), std::to_string(faults),
+           reported == faults);
     report("soak: the next start shows the same table", nextStartAgrees ? "yes" : "no", "yes",
            nextStartAgrees);
 }

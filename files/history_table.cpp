@@ -47,8 +47,8 @@ std::vector<HistoryRecord> loadHistory(const QString& name) {
 }
 
 HistoryRecord storedForm(HistoryRecord record) {
-    for (QString* text : {&record.date, &record.time, &record.set, &record.rate, &record.speed,
-                          &record.length})
+    for (QString* text :
+         {&record.date, &record.time, &record.set, &record.rate, &record.speed, &record.length})
         *text = roundTripCp932(QString(*text).replace(QLatin1Char('"'), QStringLiteral("”")));
     return record;
 }

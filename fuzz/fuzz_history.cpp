@@ -94,8 +94,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
         }
         if (!keep || written.size() >= 8) // a few records carry the property; more cost time only
             continue;
-        if (looksUtf8(rewritten.date + rewritten.time + rewritten.set + rewritten.rate + rewritten.speed +
-                      rewritten.length)) {
+        if (looksUtf8(rewritten.date + rewritten.time + rewritten.set + rewritten.rate +
+                      rewritten.speed + rewritten.length)) {
             // Alone in a file it could read as UTF-8; kept out of the copy, whose
             // refusal fuzz_list checks.
             continue;

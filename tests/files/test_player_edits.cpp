@@ -231,26 +231,6 @@ private Q_SLOTS:
         QCOMPARE(readBytes(file), bytes);
     }
 
-    // Real code page 932 text is never taken for UTF-8, even where its bytes
-    // happen to be valid UTF-8 (half-width katakana pairs such as ﾂｱ).
-    void codePage932TextIsAccepted_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QStringList>("items");
-        QTest::newRow("kana, kanji and full-width forms")
-            << QStringLiteral("あ\r\nヴ\r\n漢字\r\n１Ａ\r\n")
-            << QStringList{"あ", "ヴ", "漢字", "１Ａ"};
-        QTest::newRow("half-width katakana that is valid UTF-8")
-            << QStringLiteral("ﾂｱ\r\nﾂｲ\r\n") << QStringList{"ﾂｱ", "ﾂｲ"};
-        QTest::newRow("ASCII") << QStringLiteral("a,b\r\n") << QStringList{"a", "b"};
-    }
-    void codePage932TextIsAccepted() {
-        QFETCH(QString, text);
-        QFETCH(QStringList, items);
-        WorkDir dir;
-        writeCp932(kKanaFile, text);
-        QCOMPARE(readAtStartup(kKanaFile), items);
-    }
-
     // Every error in reading a file at start-up names the line, the record in the
     // history, and what to do.
     void startupErrorsSayWhere_data() {
