@@ -1,15 +1,13 @@
-// Permissions as a player sets them, run as an ordinary user (root ignores
-// them; see support/as_user.sh): a read-only file is never replaced or
-// emptied, a read-only folder still takes every write, and a rewrite keeps the
-// file's group.
+// Permissions as a player sets them, run as an ordinary user (root ignores them;
+// see support/as_user.sh): a read-only file is never replaced or emptied, a
+// read-only folder still takes every write, and a rewrite keeps the group.
 
 #include "files/history_table.h"
-#include "files/sequential_file.h"
 #include "files/settings.h"
-#include "support/controls.h"
 #include "support/window_fixture.h"
 
-#include <grp.h>
+#include <algorithm>
+#include <QScopeGuard>
 #include <QTest>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -21,30 +19,16 @@ namespace {
 
 enum class Op { SettingsRewrite, HistoryClear, HistoryAppend, ExclusionAppend };
 
-const QByteArray kSettings = "60,1\r\n";
 const QByteArray kHistory =
     "\"2009/06/21\",\"21:07:45\",\"1\",1,0,2,1,\"100.0%\",\"0.03\",\"60\"\r\n";
 
 void writeFiles() {
-    writeBytes(kSettingsFile, kSettings);
+    writeBytes(kSettingsFile, "60,1\r\n");
     writeBytes(kHistoryFile, kHistory);
     writeBytes(kExclusionFile, "i\r\n");
 }
 
-QString targetOf(Op op) {
-    switch (op) {
-    case Op::SettingsRewrite:
-        return kSettingsFile;
-    case Op::HistoryClear:
-    case Op::HistoryAppend:
-        return kHistoryFile;
-    case Op::ExclusionAppend:
-        return kExclusionFile;
-    }
-    return {};
-}
-
-// Runs op and returns what the file should hold after it.
+// Runs op and returns what its file should hold after it.
 QByteArray run(Op op) {
     switch (op) {
     case Op::SettingsRewrite:
@@ -53,12 +37,9 @@ QByteArray run(Op op) {
     case Op::HistoryClear:
         clearHistory(kHistoryFile);
         return {};
-    case Op::HistoryAppend: {
-        HistoryRecord r;
-        r.date = QStringLiteral("d");
-        appendHistory(kHistoryFile, r);
-        return kHistory + "\"d\",\"\",\"\",0,0,0,0,\"\",\"\",\"\"\r\n";
-    }
+    case Op::HistoryAppend:
+        appendHistory(kHistoryFile, HistoryRecord{});
+        return kHistory + "\"\",\"\",\"\",0,0,0,0,\"\",\"\",\"\"\r\n";
     case Op::ExclusionAppend:
         appendExclusion(QStringLiteral("a"));
         return "i\r\na\r\n";
@@ -66,22 +47,15 @@ QByteArray run(Op op) {
     return {};
 }
 
-mode_t modeOf(const QString& name) {
+struct stat statOf(const QString& name) {
     struct stat st {};
-    return ::stat(QFile::encodeName(name).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
+    ::stat(QFile::encodeName(name).constData(), &st);
+    return st;
 }
 
-// Makes a folder read-only for the length of a scope, so it can be removed after.
-class ReadOnlyFolder {
-public:
-    explicit ReadOnlyFolder(const QString& path) : path_(QFile::encodeName(path)) {
-        ::chmod(path_.constData(), 0555);
-    }
-    ~ReadOnlyFolder() { ::chmod(path_.constData(), 0755); }
-
-private:
-    QByteArray path_;
-};
+bool setMode(const QString& name, mode_t mode) {
+    return ::chmod(QFile::encodeName(name).constData(), mode) == 0;
+}
 
 } // namespace
 
@@ -94,49 +68,44 @@ private Q_SLOTS:
         if (::geteuid() == 0) QSKIP("root ignores permissions: run through support/as_user.sh");
     }
 
-    void ops_data() {
+    void writeUnderPermissions_data() {
         QTest::addColumn<Op>("op");
-        QTest::newRow("settings rewrite") << Op::SettingsRewrite;
-        QTest::newRow("history clear") << Op::HistoryClear;
-        QTest::newRow("history append") << Op::HistoryAppend;
-        QTest::newRow("exclusion append") << Op::ExclusionAppend;
-    }
-
-    void readOnlyFileIsKept_data() { ops_data(); }
-    void readOnlyFileIsKept() {
-        QFETCH(Op, op);
-        WorkDir dir;
-        writeFiles();
-        const QString target = targetOf(op);
-        const QByteArray before = readBytes(target);
-        QVERIFY(::chmod(QFile::encodeName(target).constData(), 0444) == 0);
-        try {
-            run(op);
-            QFAIL("a read-only file was written");
-        } catch (const Error& e) {
-            QCOMPARE(e.kind(), Error::Kind::CannotWrite);
-            QVERIFY2(e.message().contains(target), qPrintable(e.message()));
-            QVERIFY2(e.message().contains(QStringLiteral("読み取り専用")), qPrintable(e.message()));
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("folder"); // the folder is read-only, else the file
+        for (bool folder : {false, true}) {
+            const char* what = folder ? "read-only folder" : "read-only file";
+            QTest::addRow("settings rewrite, %s", what)
+                << Op::SettingsRewrite << kSettingsFile << folder;
+            QTest::addRow("history clear, %s", what) << Op::HistoryClear << kHistoryFile << folder;
+            QTest::addRow("history append, %s", what)
+                << Op::HistoryAppend << kHistoryFile << folder;
+            QTest::addRow("exclusion append, %s", what)
+                << Op::ExclusionAppend << kExclusionFile << folder;
         }
-        QCOMPARE(readBytes(target), before);
-        QCOMPARE(modeOf(target), mode_t(0444));
     }
-
-    void readOnlyFolderStillTakesWrites_data() { ops_data(); }
-    void readOnlyFolderStillTakesWrites() {
+    void writeUnderPermissions() {
         QFETCH(Op, op);
+        QFETCH(QString, file);
+        QFETCH(bool, folder);
         WorkDir dir;
         writeFiles();
-        const QString target = targetOf(op);
-        QVERIFY(::chmod(QFile::encodeName(target).constData(), 0640) == 0);
+        QByteArray expected = readBytes(file);
+        const mode_t mode = folder ? 0640 : 0444;
+        QVERIFY(setMode(file, mode));
         const QStringList names = QDir().entryList(QDir::AllEntries | QDir::Hidden);
-        QByteArray expected;
-        {
-            ReadOnlyFolder folder(dir.path());
+        QVERIFY(!folder || setMode(dir.path(), 0555));
+        const auto writable = qScopeGuard([&] { setMode(dir.path(), 0755); }); // to remove it
+        if (folder) {
             expected = run(op);
+        } else {
+            const Error e = errorOf([&] { run(op); });
+            QCOMPARE(e.kind(), Error::Kind::CannotWrite);
+            QVERIFY2(e.message().contains(file) &&
+                         e.message().contains(QStringLiteral("読み取り専用")),
+                     qPrintable(e.message()));
         }
-        QCOMPARE(readBytes(target), expected);
-        QCOMPARE(modeOf(target), mode_t(0640));
+        QCOMPARE(readBytes(file), expected);
+        QCOMPARE(statOf(file).st_mode & 07777, mode);
         QCOMPARE(QDir().entryList(QDir::AllEntries | QDir::Hidden), names);
     }
 
@@ -144,81 +113,53 @@ private Q_SLOTS:
     void rewriteKeepsASupplementaryGroup() {
         gid_t groups[64];
         const int count = ::getgroups(64, groups);
-        gid_t other = ::getegid();
-        for (int i = 0; i < count; ++i)
-            if (groups[i] != ::getegid()) other = groups[i];
-        if (other == ::getegid()) QSKIP("this user has no supplementary group");
+        const gid_t* other =
+            std::find_if(groups, groups + count, [](gid_t g) { return g != ::getegid(); });
+        if (other == groups + count) QSKIP("this user has no supplementary group");
         WorkDir dir;
         writeFiles();
-        for (const QString& name : {kSettingsFile, kHistoryFile}) {
-            const QByteArray path = QFile::encodeName(name);
-            QVERIFY(::chown(path.constData(), uid_t(-1), other) == 0);
-            QVERIFY(::chmod(path.constData(), 0664) == 0);
-        }
+        for (const QString& name : {kSettingsFile, kHistoryFile})
+            QVERIFY(::chown(QFile::encodeName(name).constData(), uid_t(-1), *other) == 0 &&
+                    setMode(name, 0664));
         saveSettings({90, 0});
         clearHistory(kHistoryFile);
-        for (const QString& name : {kSettingsFile, kHistoryFile}) {
-            struct stat st {};
-            QVERIFY(::stat(QFile::encodeName(name).constData(), &st) == 0);
-            QCOMPARE(st.st_gid, other);
-            QCOMPARE(st.st_mode & 07777, mode_t(0664));
-        }
+        for (const QString& name : {kSettingsFile, kHistoryFile})
+            QVERIFY(statOf(name).st_gid == *other && (statOf(name).st_mode & 07777) == 0664);
         QCOMPARE(readBytes(kSettingsFile), QByteArray("90,0\r\n"));
     }
 
-    // With auto-save on, the start stores the settings it read. A read-only file
-    // that already holds them is left alone; one that differs only in form is
-    // reported, and either way the game starts.
-    void startWithReadOnlySettings_data() {
-        QTest::addColumn<QByteArray>("settings");
-        QTest::addColumn<bool>("reported");
-        QTest::newRow("holds what would be written") << QByteArray("60,1\r\n") << false;
-        QTest::newRow("no line end") << QByteArray("60,1") << true;
+    // With auto-save on the start stores the settings it read: a read-only file
+    // holding them is left alone, one differing in form is reported, and the game
+    // starts either way. An unreadable file stops the start, saying what to do.
+    void protectedFileAtStart_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QStringList>("says"); // empty: no message, and the game starts
+        QTest::newRow("read-only settings holding what would be written")
+            << kSettingsFile << QByteArray("60,1\r\n") << 0444 << QStringList();
+        QTest::newRow("read-only settings without a line end")
+            << kSettingsFile << QByteArray("60,1") << 0444
+            << QStringList{"読み取り専用", "読み込んだ設定のまま"};
+        QTest::newRow("history not readable")
+            << kHistoryFile << QByteArray() << 0200 << QStringList{"読み取りを許可"};
     }
-    void startWithReadOnlySettings() {
-        QFETCH(QByteArray, settings);
-        QFETCH(bool, reported);
-        WindowFixture f(QStringLiteral("あ\r\n"), settings);
-        QVERIFY(::chmod(QFile::encodeName(kSettingsFile).constData(), 0444) == 0);
-        MainWindow& w = f.make();
-        QVERIFY(w.Form_Load());
-        QCOMPARE(int(w.state().autoSave), 1);
-        QCOMPARE(f.messages.shown.size(), reported ? 1 : 0);
-        if (reported) {
-            const QString m = f.messages.shown[0].text;
-            QVERIFY2(m.contains(kSettingsFile) && m.contains(QStringLiteral("読み取り専用")),
-                     qPrintable(m));
-            QVERIFY2(m.contains(QStringLiteral("読み込んだ設定のまま")), qPrintable(m));
-        }
-        QCOMPARE(readBytes(kSettingsFile), settings);
-    }
-
-    // What a file handed to another user by an old rewrite looked like: the start
-    // says which file and what to do.
-    void unreadableFileStopsTheStartSayingWhy() {
+    void protectedFileAtStart() {
+        QFETCH(QString, file);
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, mode);
+        QFETCH(QStringList, says);
         WindowFixture f;
-        QVERIFY(::chmod(QFile::encodeName(kHistoryFile).constData(), 0200) == 0);
+        writeBytes(file, bytes);
+        QVERIFY(setMode(file, mode_t(mode)));
         MainWindow& w = f.make();
-        QVERIFY(!w.Form_Load());
-        QCOMPARE(f.messages.shown.size(), 1);
-        const QString m = f.messages.shown[0].text;
-        QVERIFY2(m.contains(kHistoryFile) && m.contains(QStringLiteral("読み取りを許可")),
-                 qPrintable(m));
-    }
-
-    void choiceOnReadOnlySettingsStaysInForce() {
-        WindowFixture f(QStringLiteral("あ\r\n"), "60,0\r\n");
-        MainWindow& w = f.load();
-        QVERIFY(::chmod(QFile::encodeName(kSettingsFile).constData(), 0444) == 0);
-        pickRoundLength(w, QStringLiteral("90"));
-        QCOMPARE(f.messages.shown.size(), 1);
-        const QString m = f.messages.shown[0].text;
-        QVERIFY2(m.contains(QStringLiteral("読み取り専用")), qPrintable(m));
-        QVERIFY2(m.contains(QStringLiteral("次に起動したときには元の設定に戻ります")),
-                 qPrintable(m));
-        QCOMPARE(int(w.state().timeLimitSeconds), 90);
-        QCOMPARE(cboJikan(w)->currentText(), QStringLiteral("90"));
-        QCOMPARE(readBytes(kSettingsFile), QByteArray("60,0\r\n"));
+        QCOMPARE(w.Form_Load(), file == kSettingsFile);
+        QCOMPARE(f.messages.shown.size(), says.isEmpty() ? 0 : 1);
+        const QString m = f.messages.shown.value(0).text;
+        for (const QString& part : says)
+            QVERIFY2(m.contains(file) && m.contains(part), qPrintable(m));
+        if (file == kSettingsFile) // what was read is in force, the file as it was
+            QVERIFY(w.state().autoSave == 1 && readBytes(file) == bytes);
     }
 };
 
