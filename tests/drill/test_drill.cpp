@@ -1,9 +1,9 @@
-#include "core/error.h"
-#include "drill/answer_judge.h"
-#include "drill/question_generator.h"
-#include "drill/round_control.h"
+// The drill's rules without a window, from judging to what a saved round holds.
 
-#include <map>
+#include "core/error.h"
+#include "drill/round.h"
+
+#include <QMap>
 #include <QTest>
 
 using namespace kb;
@@ -12,20 +12,51 @@ Q_DECLARE_METATYPE(Verdict)
 
 namespace {
 
-DrillState stateWith(const QStringList& kana, const QStringList& excluded = {}) {
-    DrillState s;
-    s.kanaTable = kana;
-    s.kanaCount = std::int16_t(kana.size());
-    s.excludedWords = excluded;
-    s.excludedCount = std::int16_t(excluded.size());
-    return s;
+// ok, ng, typed characters, score, then the four match counts: "0 1 0 -1 0 0 0 0".
+std::array<std::int16_t*, 8> fields(RoundCounters& c) {
+    return {&c.okCount,        &c.ngCount,        &c.typedChars,     &c.score,
+            &c.matchCounts[0], &c.matchCounts[1], &c.matchCounts[2], &c.matchCounts[3]};
 }
 
-QStringList numbered(int n) {
-    QStringList list;
+QString counts(RoundCounters c) {
+    QStringList v;
+    for (const std::int16_t* f : fields(c))
+        v << QString::number(*f);
+    return v.join(QLatin1Char(' '));
+}
+
+// The kind of error f throws; -1 when it throws none.
+template <typename F> int errorOf(F f) {
+    try {
+        f();
+    } catch (const Error& e) {
+        return int(e.kind());
+    }
+    return -1;
+}
+
+// Every question the mode draws from the entries "1." to "n.", but those left.
+QStringList allQuestions(int n, QuestionMode mode, const QStringList& left = {}) {
+    QStringList kana, all;
     for (int i = 1; i <= n; ++i)
-        list << QString::number(i) + QLatin1Char('.');
-    return list;
+        kana << QString::number(i) + QLatin1Char('.');
+    if (mode == QuestionMode::OneEntry) all = kana;
+    for (int a = 1; a <= n && mode == QuestionMode::TwoEntries; ++a)
+        for (int b = 1; b <= n; ++b)
+            if (a <= kCommonEntries || b <= kCommonEntries) all << kana[a - 1] + kana[b - 1];
+    for (const QString& q : left)
+        all.removeOne(q);
+    return all;
+}
+
+// A round of 60 seconds over the tables, with the question made current.
+Round roundWith(const QStringList& kana, const QStringList& excluded = {},
+                const QString& question = QStringLiteral("あ")) {
+    Round r;
+    r.setTables(kana, excluded);
+    r.setTimeLimit(60);
+    r.stateForTests().currentQuestion = question;
+    return r;
 }
 
 } // namespace
@@ -33,245 +64,288 @@ QStringList numbered(int n) {
 class TestDrill : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void verdicts_data() {
-        QTest::addColumn<QString>("question");
-        QTest::addColumn<QString>("word");
+    void judging_data() {
+        QTest::addColumn<QString>("answer"); // question=word
         QTest::addColumn<Verdict>("verdict");
-        QTest::newRow("exact") << "あ"
-                               << "あ" << Verdict::Exact;
-        QTest::newRow("head") << "あ"
-                              << "あさ" << Verdict::Head;
-        QTest::newRow("tail") << "あ"
-                              << "いあ" << Verdict::Tail;
-        QTest::newRow("inside") << "あ"
-                                << "かあさ" << Verdict::Inside;
-        QTest::newRow("head and tail is head") << "あ"
-                                               << "あいあ" << Verdict::Head;
-        QTest::newRow("question twice is head") << "あい"
-                                                << "あいあい" << Verdict::Head;
-        QTest::newRow("tail and inside is tail") << "あ"
-                                                 << "かあいあ" << Verdict::Tail;
-        QTest::newRow("order of two kana matters") << "あい"
-                                                   << "いあ" << Verdict::Rejected;
-        QTest::newRow("katakana differs") << "あ"
-                                          << "ア" << Verdict::Rejected;
-        QTest::newRow("half width differs") << "ア"
-                                            << "ｱ" << Verdict::Rejected;
-        QTest::newRow("case differs") << "a"
-                                      << "A" << Verdict::Rejected;
-        QTest::newRow("empty question is found at the head") << ""
-                                                             << "いぬ" << Verdict::Head;
-        QTest::newRow("longer question than word") << "あいう"
-                                                   << "あい" << Verdict::Rejected;
+        QTest::addColumn<QString>("after");
+        QTest::newRow("exact") << "あ=あ" << Verdict::Exact << "0 0 1 0 0 0 0 0";
+        QTest::newRow("head") << "あ=あさ" << Verdict::Head << "1 0 2 1 1 0 0 0";
+        QTest::newRow("tail") << "あ=いあ" << Verdict::Tail << "1 0 2 2 0 1 0 0";
+        QTest::newRow("inside") << "あ=かあさ" << Verdict::Inside << "1 0 3 3 0 0 1 0";
+        QTest::newRow("rejected") << "あい=いあ" << Verdict::Rejected << "0 1 0 -1 0 0 0 0";
+        QTest::newRow("head wins over tail") << "あ=あいあ" << Verdict::Head << "1 0 3 1 1 0 0 0";
+        QTest::newRow("tail over inside") << "あ=かあいあ" << Verdict::Tail << "1 0 4 2 0 1 0 0";
+        QTest::newRow("katakana differs") << "あ=ア" << Verdict::Rejected << "0 1 0 -1 0 0 0 0";
+        QTest::newRow("case differs") << "a=A" << Verdict::Rejected << "0 1 0 -1 0 0 0 0";
+        QTest::newRow("empty question: head") << "=いぬ" << Verdict::Head << "1 0 2 1 1 0 0 0";
+        QTest::newRow("surrogate pair: two") << "𠀋=𠀋" << Verdict::Exact << "0 0 2 0 0 0 0 0";
     }
-    void verdicts() {
-        QFETCH(QString, question);
-        QFETCH(QString, word);
+    void judging() {
+        QFETCH(QString, answer);
         QFETCH(Verdict, verdict);
-        QCOMPARE(judge(question, word), verdict);
+        QFETCH(QString, after);
+        const QStringList qw = answer.split(QLatin1Char('='));
+        Round r = roundWith({}, {}, qw[0]);
+        const Judged j = r.judge(qw[1]);
+        QCOMPARE(j.verdict, verdict);
+        r.commit(j);
+        QCOMPARE(counts(r.state()), after);
     }
 
-    void countersFollowTheVerdict() {
+    // Every counter is checked at the edge of int16.
+    void overflow_data() {
+        QTest::addColumn<int>("counter"); // as counts() orders them
+        QTest::addColumn<int>("before");
+        QTest::addColumn<Verdict>("verdict");
+        QTest::addColumn<int>("length");
+        QTest::newRow("characters") << 2 << 32766 << Verdict::Exact << 2;
+        QTest::newRow("score at the top") << 3 << 32765 << Verdict::Inside << 1;
+        QTest::newRow("score at the bottom") << 3 << -32768 << Verdict::Rejected << 1;
+        QTest::newRow("accepted words") << 0 << 32767 << Verdict::Tail << 1;
+        QTest::newRow("rejected words") << 1 << 32767 << Verdict::Rejected << 1;
+        QTest::newRow("head matches") << 4 << 32767 << Verdict::Head << 1;
+    }
+    void overflow() {
+        QFETCH(int, counter);
+        QFETCH(int, before);
+        QFETCH(Verdict, verdict);
+        QFETCH(int, length);
         RoundCounters c;
-        c = countedAfter(c, Verdict::Head, 2);
-        c = countedAfter(c, Verdict::Tail, 2);
-        c = countedAfter(c, Verdict::Inside, 3);
-        c = countedAfter(c, Verdict::Rejected, 1);
-        c = countedAfter(c, Verdict::Exact, 1);
-        QCOMPARE(int(c.score), 1 + 2 + 3 - 1);
-        QCOMPARE(int(c.okCount), 3);
-        QCOMPARE(int(c.ngCount), 1);
-        // Rejected words add no characters; exact ones do. Lengths are in 16-bit units.
-        QCOMPARE(int(c.typedChars), 2 + 2 + 3 + 1);
-        QCOMPARE(int(c.matchCounts[0]), 1);
-        QCOMPARE(int(c.matchCounts[1]), 1);
-        QCOMPARE(int(c.matchCounts[2]), 1);
-        QCOMPARE(int(c.matchCounts[3]), 0);
-        QCOMPARE(QStringLiteral("𠀋").size(), 2); // a surrogate pair counts twice
+        *fields(c)[size_t(counter)] = std::int16_t(before);
+        QCOMPARE(errorOf([&] { countedAfter(c, verdict, length); }), int(Error::Kind::Overflow));
     }
 
-    void overflowChangesNothing() {
-        RoundCounters c;
-        c.typedChars = 32000;
-        c.score = 5;
-        const RoundCounters before = c;
-        QVERIFY_THROWS_EXCEPTION(Error, c = countedAfter(c, Verdict::Head, 40000));
-        QVERIFY_THROWS_EXCEPTION(Error, c = countedAfter(c, Verdict::Exact, 768));
-        QCOMPARE(c.typedChars, before.typedChars);
-        QCOMPARE(c.score, before.score);
-        c.score = -32768;
-        QVERIFY_THROWS_EXCEPTION(Error, countedAfter(c, Verdict::Rejected, 1));
+    // An exact answer is appended once a run, unless listed at start or the 5000 are full.
+    void exclusions_data() {
+        QTest::addColumn<int>("listed");          // entries at start, all ん
+        QTest::addColumn<QStringList>("answers"); // question=word, in turn
+        QTest::addColumn<QString>("outcomes");    // per answer: x excluded, f full, - neither
+        QTest::newRow("other verdicts never") << 0 << QStringList{"あ=あさ", "あ=ぬ"} << "--";
+        QTest::newRow("listed at start, with the list full") << 5000 << QStringList{"ん=ん"} << "-";
+        QTest::newRow("the list holds 5000") << 5000 << QStringList{"あ=あ"} << "f";
+        QTest::newRow("one place left") << 4999 << QStringList{"あ=あ", "あ=あ", "い=い"} << "x-f";
+    }
+    void exclusions() {
+        QFETCH(int, listed);
+        QFETCH(QStringList, answers);
+        QFETCH(QString, outcomes);
+        Round r = roundWith({}, QStringList(listed, QStringLiteral("ん")));
+        for (int i = 0; i < answers.size(); ++i) {
+            const QStringList qw = answers[i].split(QLatin1Char('='));
+            r.stateForTests().currentQuestion = qw[0];
+            const Judged j = r.judge(qw[1]);
+            QCOMPARE(j.exclude, outcomes[i] == QLatin1Char('x'));
+            QCOMPARE(j.exclusionListFull, outcomes[i] == QLatin1Char('f'));
+            r.commit(j);
+        }
     }
 
-    void oneEntryDrawsCoverTheListEvenly() {
+    void drawsCoverTheListEvenlyAndMixTheClockIn() {
         RandomSource random(42);
-        std::map<int, int> seen;
-        const int n = 71, draws = 71000;
-        for (int i = 0; i < draws; ++i)
-            ++seen[drawIndex(random, 3600.25, n)]; // the same clock every time still varies
-        QCOMPARE(int(seen.size()), n);
-        QCOMPARE(seen.begin()->first, 1);
-        QCOMPARE(seen.rbegin()->first, n);
-        for (const auto& [index, count] : seen)
-            QVERIFY2(count > 800 && count < 1200, qPrintable(QString::number(index)));
-        QCOMPARE(int(drawIndex(random, 1.0, 0)), 1);
+        QMap<int, int> seen;
+        for (int i = 0; i < 1000 * kKanaCapacity; ++i)
+            ++seen[drawIndex(random, 3600.25, kKanaCapacity)]; // one clock value still varies
+        QCOMPARE(seen.keys().size(), kKanaCapacity);
+        QCOMPARE(seen.lastKey(), kKanaCapacity);
+        for (int count : seen)
+            QVERIFY(count > 850 && count < 1150);
+        QCOMPARE(errorOf([&] {
+                     for (int i = 0; i < 1000; ++i)
+                         drawIndex(random, 1.0, kKanaCapacity + 1);
+                 }),
+                 int(Error::Kind::IndexOutOfRange));
+        RandomSource a(5), b(5), c(5);
+        QList<int> first, again, other; // seeded sources repeat, for tests; the clock is mixed in
+        for (int i = 0; i < 8; ++i) {
+            first << drawIndex(a, 1.5, 100);
+            again << drawIndex(b, 1.5, 100);
+            other << drawIndex(c, 2.5, 100);
+        }
+        QCOMPARE(first, again);
+        QVERIFY(first != other);
     }
 
-    void twoEntryQuestionsKeepOneEntryWithinTheFirst46() {
-        const DrillState s = stateWith(numbered(100));
-        QuestionGenerator gen;
-        gen.prepare(s);
+    // Exclusions match whole questions exactly; entries past the first 46 pair only with those.
+    // With nearly all excluded, 64 draws and a pick among those left keep the redraws' chances.
+    void questions_data() {
+        QTest::addColumn<QStringList>("kana");
+        QTest::addColumn<QStringList>("excluded");
+        QTest::addColumn<QString>("set");
+        QTest::addColumn<QStringList>("drawn"); // in order; empty: none left, none current
+        QTest::addColumn<int>("reads");         // by the slowest question; 0: not fixed
+        QTest::addColumn<double>("share");      // of drawn[0]; 0: not fixed
+        const QStringList ai{"あ", "い"}, some{"あ", "イ", "あい"}, a{"あ"}, none, empty{""};
+        const QStringList pairs{"ああ", "いあ", "いい"};
+        const auto one = QuestionMode::OneEntry, two = QuestionMode::TwoEntries;
+        const auto kana = [](int n) { return allQuestions(n, QuestionMode::OneEntry); };
+        QTest::newRow("one entry") << ai << some << "１文字" << QStringList{"い"} << 0 << 0.0;
+        QTest::newRow("any other set is two") << ai << some << "" << pairs << 0 << 0.0;
+        QTest::newRow("every question excluded") << a << a << "１文字" << none << 0 << 0.0;
+        QTest::newRow("empty list: empty question") << none << none << "" << empty << 0 << 0.0;
+        QTest::newRow("which an empty exclusion bars") << none << empty << "" << none << 0 << 0.0;
+        QTest::newRow("50 entries") << kana(50) << none << "" << allQuestions(50, two) << 0 << 0.0;
+        const QStringList ends{"1.", "100."}, common{"2.3.", "45.44."}, past{"46.1.", "50.1."};
+        QTest::newRow("nearly all of one")
+            << kana(100) << allQuestions(100, one, ends) << "１文字" << ends << 65 << 0.5;
+        QTest::newRow("nearly all common")
+            << kana(46) << allQuestions(46, two, common) << "２文字" << common << 129 << 0.5;
+        // A pair past the common entries draws b from 46, not 60: 60/46 times as likely.
+        QTest::newRow("nearly all, past common")
+            << kana(60) << allQuestions(60, two, past) << "２文字" << past << 0 << 46.0 / 106;
+    }
+    void questions() {
+        QFETCH(QStringList, kana);
+        QFETCH(QStringList, excluded);
+        QFETCH(QString, set);
+        QFETCH(QStringList, drawn);
+        QFETCH(int, reads);
+        QFETCH(double, share);
+        Round r = roundWith(kana, excluded);
         RandomSource random(7);
-        const QuestionGenerator::Environment env{random, [] { return 10.0; },
-                                                 questionModeOf(kTwoEntrySet)};
-        bool secondAbove46 = false;
-        for (int i = 0; i < 5000; ++i) {
-            const QString q = *gen.next(s, env);
-            const QStringList parts = q.split(QLatin1Char('.'), Qt::SkipEmptyParts);
-            QCOMPARE(parts.size(), 2);
-            const int a = parts[0].toInt(), b = parts[1].toInt();
-            QVERIFY(a <= 46 || b <= 46);
-            secondAbove46 = secondAbove46 || b > 46;
-        }
-        QVERIFY(secondAbove46); // when a <= 46, b ranges over the whole list
-    }
-
-    void exclusionHitRedrawsFromTheStart() {
-        // Only "2.1." is allowed; every other pair is excluded, so each hit must
-        // draw a fresh a, reading the clock again.
-        QStringList excluded;
-        for (const QString& a : numbered(2))
-            for (const QString& b : numbered(2))
-                if (a + b != QStringLiteral("2.1.")) excluded << a + b;
-        const DrillState s = stateWith(numbered(2), excluded);
-        QuestionGenerator gen;
-        gen.prepare(s);
-        RandomSource random(3);
-        int clockReads = 0;
-        const QuestionGenerator::Environment env{random,
-                                                 [&] {
-                                                     ++clockReads;
-                                                     return 0.5;
-                                                 },
-                                                 QuestionMode::TwoEntries};
-        for (int i = 0; i < 50; ++i)
-            QCOMPARE(*gen.next(s, env), QStringLiteral("2.1."));
-        QVERIFY(clockReads > 200); // about four draws of two entries per question
-    }
-
-    void nearlyExhaustedListKeepsChancesAndStopsRedrawing() {
-        // Of 60 entries only the pairs 1.1. (a <= 46) and 50.1. (a > 46) are
-        // left. A pair with a > 46 comes 60/46 times as often as one without,
-        // and the pick that ends the redraws must keep that.
-        const QStringList kana = numbered(60);
-        QStringList excluded;
-        for (int a = 1; a <= 60; ++a)
-            for (int b = 1; b <= 60; ++b)
-                if ((a <= 46 || b <= 46) && !((a == 1 || a == 50) && b == 1))
-                    excluded << kana[a - 1] + kana[b - 1];
-        const DrillState s = stateWith(kana, excluded + kana.mid(1, 58));
-        QuestionGenerator gen;
-        gen.prepare(s);
-        RandomSource random(9);
-        int clockReads = 0;
-        QuestionGenerator::Environment env{random,
-                                           [&] {
-                                               ++clockReads;
-                                               return 2.0;
-                                           },
-                                           QuestionMode::TwoEntries};
-        std::map<QString, int> seen;
-        for (int i = 0; i < 6000; ++i) {
+        int clockReads = 0, slowest = 0;
+        QMap<QString, int> seen;
+        for (int i = 0; i < 40000; ++i) {
             clockReads = 0;
-            ++seen[*gen.next(s, env)];
-            QVERIFY(clockReads <= 400); // 64 draws of two, a few second entries again
+            const std::optional<QString> q = r.nextQuestion(
+                random, [&] { return ++clockReads, 2.0; }, questionModeOf(set));
+            QCOMPARE(r.state().currentQuestion, q.value_or(QString()));
+            if (q) ++seen[*q];
+            slowest = std::max(slowest, clockReads);
         }
-        QCOMPARE(int(seen.size()), 2);
-        const double ratio = double(seen["50.1."]) / seen["1.1."];
-        QVERIFY2(ratio > 1.15 && ratio < 1.45, qPrintable(QString::number(ratio)));
-        // One entry: only 1. and 60. are left, equally likely.
-        env.mode = QuestionMode::OneEntry;
-        seen.clear();
-        for (int i = 0; i < 4000; ++i)
-            ++seen[*gen.next(s, env)];
-        QCOMPARE(int(seen.size()), 2);
-        QVERIFY(seen["1."] > 1800 && seen["60."] > 1800);
+        drawn.sort();
+        QCOMPARE(seen.keys(), drawn);
+        if (reads > 0) QCOMPARE(slowest, reads);
+        if (share > 0) QVERIFY(qAbs(seen.value(drawn.value(0)) / 40000.0 - share) < 0.02);
     }
 
-    void exclusionIsExactAndWholeQuestion() {
-        const DrillState s =
-            stateWith({QStringLiteral("あ"), QStringLiteral("い")},
-                      {QStringLiteral("あ"), QStringLiteral("あい"), QStringLiteral("イ")});
-        QuestionGenerator gen;
-        gen.prepare(s);
-        RandomSource random(11);
-        QuestionGenerator::Environment env{random, [] { return 1.0; },
-                                           questionModeOf(kOneEntrySet)};
-        QSet<QString> one, two;
-        for (int i = 0; i < 400; ++i)
-            one.insert(*gen.next(s, env));
-        env.mode = questionModeOf(QString()); // any text but "１文字" asks for two entries
-        for (int i = 0; i < 400; ++i)
-            two.insert(*gen.next(s, env));
-        QCOMPARE(one, (QSet<QString>{QStringLiteral("い")}));
-        QCOMPARE(two, (QSet<QString>{QStringLiteral("ああ"), QStringLiteral("いあ"),
-                                     QStringLiteral("いい")}));
+    void countdownLightsThreeLampsEachTime() {
+        Round r = roundWith({});
+        for (const char* word : {"かあさ", "ぬ", "あ"})
+            r.commit(r.judge(QString::fromUtf8(word)));
+        r.start();
+        QCOMPARE(counts(r.state()), QStringLiteral("0 0 0 0 0 0 0 0"));
+        for (int countdown = 0; countdown < 2; ++countdown) { // an idle tick sets it back
+            for (int lamp = 1; lamp <= 3; ++lamp)
+                QCOMPARE(r.countdownTick(), lamp);
+            QVERIFY(!r.state().countdownActive);
+            QCOMPARE(r.countdownTick(), 0);
+            r.start();
+        }
     }
 
-    void everyQuestionExcludedIsReportedNotLooped() {
-        const DrillState s = stateWith({QStringLiteral("あ")}, {QStringLiteral("あ")});
-        QuestionGenerator gen;
-        gen.prepare(s);
-        RandomSource random(1);
-        QuestionGenerator::Environment env{random, [] { return 1.0; }, QuestionMode::OneEntry};
-        QVERIFY(!gen.next(s, env).has_value());
-        env.mode = QuestionMode::TwoEntries;
-        QCOMPARE(*gen.next(s, env), QStringLiteral("ああ"));
-        // An empty list gives the empty question, which an empty exclusion keeps out.
-        const DrillState empty = stateWith({}, {QString()});
-        gen.prepare(empty);
-        QVERIFY(!gen.next(empty, env).has_value());
+    // The bar: whole seconds left over the length in force. No second left ends the round.
+    void roundTicks_data() {
+        QTest::addColumn<int>("length");
+        QTest::addColumn<int>("lengthNow"); // may change after the start
+        QTest::addColumn<int>("elapsed");
+        QTest::addColumn<int>("width"); // of 8745 twips; -1: no length to divide by
+        QTest::addColumn<bool>("ended");
+        QTest::newRow("one second left") << 60 << 60 << 59 << 145 << false;
+        QTest::newRow("time is up") << 60 << 60 << 60 << 0 << true;
+        QTest::newRow("late tick: none below empty") << 10000 << 10000 << 10001 << 0 << true;
+        QTest::newRow("one twip left") << 5000 << 5000 << 4999 << 1 << false;
+        QTest::newRow("a one-second round") << 1 << 1 << 0 << 8745 << false;
+        QTest::newRow("shortened: the end stays") << 60 << 10 << 5 << 48097 << false;
+        QTest::newRow("no round length") << 0 << 0 << 0 << -1 << true;
     }
-
-    void reseedingWithTheSameClockDoesNotRepeat() {
-        RandomSource a(5);
-        a.reseed(100.0);
-        const float first = a.next();
-        a.reseed(100.0);
-        QVERIFY(a.next() != first);
-        RandomSource b(5), c(5);
-        b.reseed(1.5);
-        c.reseed(1.5);
-        QCOMPARE(b.next(), c.next()); // seeded sources are repeatable in tests
-    }
-
-    void barWidths_data() {
-        QTest::addColumn<int>("remaining");
-        QTest::addColumn<int>("limit");
-        QTest::addColumn<int>("width");
-        QTest::newRow("full") << 60 << 60 << 8745;
-        QTest::newRow("59") << 59 << 60 << 8599;
-        QTest::newRow("30") << 30 << 60 << 4372;
-        QTest::newRow("1") << 1 << 60 << 145;
-        QTest::newRow("0") << 0 << 60 << 0;
-        QTest::newRow("late tick") << -1 << 60 << 0;
-        QTest::newRow("length shortened mid-round is wider") << 50 << 10 << 43725;
-    }
-    void barWidths() {
-        QFETCH(int, remaining);
-        QFETCH(int, limit);
+    void roundTicks() {
+        QFETCH(int, length);
+        QFETCH(int, lengthNow);
+        QFETCH(int, elapsed);
         QFETCH(int, width);
-        QCOMPARE(barWidth(std::int16_t(remaining), std::int16_t(limit), 8745), width);
+        QFETCH(bool, ended);
+        Round r;
+        r.setTimeLimit(std::int16_t(length));
+        r.begin(1000);
+        r.setTimeLimit(std::int16_t(lengthNow));
+        RoundTick t;
+        QCOMPARE(errorOf([&] { t = r.roundTick(1000 + elapsed, 8745); }),
+                 width < 0 ? int(Error::Kind::DivisionByZero) : -1);
+        if (width < 0) return;
+        QCOMPARE(t.barWidth, width);
+        QCOMPARE(t.ended, ended);
+        QCOMPARE(r.roundTick(1000 + elapsed, 8745).running, !ended);
     }
 
-    void statistics() {
-        QCOMPARE(speedText(158, 60), QStringLiteral("2.63/秒"));
-        QCOMPARE(speedText(0, 60), QStringLiteral("0.00/秒"));
-        QCOMPARE(rateText(3, 1), QStringLiteral("75.0%"));
-        QCOMPARE(rateText(0, 0), QStringLiteral("0.0%"));
-        QCOMPARE(rateText(0, 4), QStringLiteral("0.0%"));
-        QCOMPARE(rateText(4, 0), QStringLiteral("100.0%"));
-        QVERIFY_THROWS_EXCEPTION(Error, speedText(5, 0));
+    void saveNeedsAJudgedAnswerAndNoRoundGoingOn_data() {
+        QTest::addColumn<QString>("word");       // to the question あ; "" for none
+        QTest::addColumn<int>("countdownTicks"); // -1: no countdown started
+        QTest::addColumn<bool>("canSave");
+        QTest::newRow("only an exact answer") << "あ" << -1 << false;
+        QTest::newRow("one rejected answer") << "ぬ" << -1 << true;
+        QTest::newRow("during the countdown") << "あさ" << 0 << false;
+        QTest::newRow("during the round") << "あさ" << 3 << false;
+    }
+    void saveNeedsAJudgedAnswerAndNoRoundGoingOn() {
+        QFETCH(QString, word);
+        QFETCH(int, countdownTicks);
+        QFETCH(bool, canSave);
+        Round r = roundWith({});
+        if (countdownTicks >= 0) r.start();
+        for (int i = 0; i < countdownTicks; ++i)
+            r.countdownTick();
+        if (countdownTicks == 3) r.begin(0);
+        if (!word.isEmpty()) r.commit(r.judge(word));
+        QCOMPARE(r.canSave(), canSave);
+    }
+
+    void autoSaveOnlyAtOne() {
+        Round r;
+        for (int value : {-1, 0, 1, 2}) {
+            r.setAutoSave(std::int16_t(value));
+            QCOMPARE(r.autoSaveDue(), value == 1);
+        }
+    }
+
+    void records_data() {
+        QTest::addColumn<QStringList>("words"); // to the question あ
+        QTest::addColumn<QString>("set");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<QString>("cells"); // after the date and time; empty: no speed over 0 s
+        QTest::newRow("a round") << QStringList{"あさ", "かあ", "かあさ", "ぬ"} << "２文字" << 60
+                                 << "２|3|1|7|5|75.0%|0.12/秒|60秒";
+        QTest::newRow("one second")
+            << QStringList{"あさ"} << "１文字" << 1 << "１|1|0|2|1|100.0%|2.00/秒|1秒";
+        QTest::newRow("nothing judged")
+            << QStringList{} << "" << 60 << "|0|0|0|0|0.0%|0.00/秒|60秒";
+        QTest::newRow("no round length") << QStringList{"ぬ"} << "２文字" << 0 << "";
+    }
+    void records() {
+        QFETCH(QStringList, words);
+        QFETCH(QString, set);
+        QFETCH(int, length);
+        QFETCH(QString, cells);
+        Round r = roundWith({});
+        r.setTimeLimit(std::int16_t(length));
+        for (const QString& word : words)
+            r.commit(r.judge(word));
+        const QDateTime now(QDate(2009, 6, 21), QTime(21, 7, 5));
+        std::array<QString, 10> got;
+        QCOMPARE(errorOf([&] { got = r.record(now, set).cells(); }),
+                 cells.isEmpty() ? int(Error::Kind::DivisionByZero) : -1);
+        if (!cells.isEmpty())
+            QCOMPARE(QStringList(got.begin(), got.end()).join(QLatin1Char('|')),
+                     QStringLiteral("2009/06/21|21:07:05|") + cells);
+    }
+
+    void roundLengthIsTheItemsLeadingDigits_data() {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<int>("seconds"); // -1: overflow
+        QTest::newRow("blanks around") << " 90 " << 90;
+        QTest::newRow("one digit, then text") << "5秒" << 5;
+        QTest::newRow("a sign is no digit") << "-5" << 0;
+        QTest::newRow("full-width digits are no digits") << "１２" << 0;
+        QTest::newRow("six digits at most") << "0000012" << 1;
+        QTest::newRow("the largest") << "32767" << 32767;
+        QTest::newRow("too large") << "32768" << -1;
+    }
+    void roundLengthIsTheItemsLeadingDigits() {
+        QFETCH(QString, item);
+        QFETCH(int, seconds);
+        int got = -1;
+        QCOMPARE(errorOf([&] { got = roundLengthOf(item); }),
+                 seconds < 0 ? int(Error::Kind::Overflow) : -1);
+        QCOMPARE(got, seconds);
     }
 };
 
