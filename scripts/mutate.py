@@ -34,6 +34,14 @@ INERT_CALLS = {"Q_UNUSED", "Q_ASSERT", "Q_ASSERT_X", "assert", "static_assert"}
 
 # ---------------------------------------------------------------- scanning
 
+def literal_end(text, start, quote):
+    """Just past the literal opened by the quote at start, escapes skipped."""
+    j = start + 1
+    while j < len(text) and text[j] != quote:
+        j += 2 if text[j] == "\\" else 1
+    return j + 1
+
+
 def mask(text):
     """The text with comments, literal contents and preprocessor lines blanked,
     so that the mutation patterns only ever see code. Offsets are kept."""
@@ -80,10 +88,7 @@ def mask(text):
                 end = text.find(")" + text[i + 1:paren] + '"', paren)
                 j = n if end < 0 else end + len(text[i + 1:paren]) + 2
             else:
-                j = i + 1
-                while j < n and text[j] != '"':
-                    j += 2 if text[j] == "\\" else 1
-                j += 1
+                j = literal_end(text, i, '"')
             blank(i + 1, j - 1)
             i = j
         elif c == "'":
@@ -94,10 +99,7 @@ def mask(text):
             if text[k + 1].isdigit():
                 i += 1
                 continue
-            j = i + 1
-            while j < n and text[j] != "'":
-                j += 2 if text[j] == "\\" else 1
-            j += 1
+            j = literal_end(text, i, "'")
             blank(i + 1, j - 1)
             i = j
         else:
