@@ -60,8 +60,6 @@ public:
     void fraRireki_Click();
 
     const DrillState& state() const { return round_.state(); }
-    const QString& helpFilePath() const { return helpFilePath_; }
-    std::int16_t barFullWidth() const { return barFullWidth_; }
 
     // The timers; a test calls their handlers with a fake clock instead.
     QTimer tmrStart;
