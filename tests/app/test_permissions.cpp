@@ -6,7 +6,6 @@
 #include "files/settings.h"
 #include "support/window_fixture.h"
 
-#include <algorithm>
 #include <QScopeGuard>
 #include <QTest>
 #include <sys/stat.h>
@@ -17,49 +16,46 @@ using namespace kb::test;
 
 namespace {
 
-enum class Op { SettingsRewrite, HistoryClear, HistoryAppend, ExclusionAppend };
+// Each write the game makes, and what its file holds after it.
+struct Write {
+    const char* name;
+    QString file;
+    std::function<void()> run;
+    QByteArray after;
+};
 
-const QByteArray kHistory =
-    "\"2009/06/21\",\"21:07:45\",\"1\",1,0,2,1,\"100.0%\",\"0.03\",\"60\"\r\n";
+const std::vector<Write> kWrites{
+    {"settings rewrite", kSettingsFile, [] { saveSettings(Settings(90, 0)); }, "90,0\r\n"},
+    {"history clear", kHistoryFile, [] { clearHistory(kHistoryFile); }, {}},
+    {"history append", kHistoryFile, [] { appendHistory(kHistoryFile, HistoryRecord{}); },
+     kHistoryLine + "\"\",\"\",\"\",0,0,0,0,\"\",\"\",\"\"\r\n"},
+    {"exclusion append", kExclusionFile, [] { appendExclusion(QStringLiteral("a")); },
+     "i\r\na\r\n"}};
 
-void writeFiles() {
-    writeBytes(kSettingsFile, "60,1\r\n");
-    writeBytes(kHistoryFile, kHistory);
-    writeBytes(kExclusionFile, "i\r\n");
+// As when the player shares the files through a group that is not their own.
+gid_t sharedGroup() {
+    gid_t groups[64];
+    const int count = ::getgroups(64, groups);
+    for (int i = 0; i < count; ++i)
+        if (groups[i] != ::getegid()) return groups[i];
+    return gid_t(-1);
 }
 
-// Runs op and returns what its file should hold after it.
-QByteArray run(Op op) {
-    switch (op) {
-    case Op::SettingsRewrite:
-        saveSettings({90, 0});
-        return "90,0\r\n";
-    case Op::HistoryClear:
-        clearHistory(kHistoryFile);
-        return {};
-    case Op::HistoryAppend:
-        appendHistory(kHistoryFile, HistoryRecord{});
-        return kHistory + "\"\",\"\",\"\",0,0,0,0,\"\",\"\",\"\"\r\n";
-    case Op::ExclusionAppend:
-        appendExclusion(QStringLiteral("a"));
-        return "i\r\na\r\n";
-    }
-    return {};
-}
-
-struct stat statOf(const QString& name) {
+// A file's mode and group: "0664:100".
+QString modeOf(const QString& name) {
     struct stat st {};
     ::stat(QFile::encodeName(name).constData(), &st);
-    return st;
+    return QString::asprintf("%04o:%u", st.st_mode & 07777, st.st_gid);
 }
 
-bool setMode(const QString& name, mode_t mode) {
-    return ::chmod(QFile::encodeName(name).constData(), mode) == 0;
+bool setMode(const QString& name, mode_t mode, gid_t group = gid_t(-1)) {
+    const QByteArray path = QFile::encodeName(name);
+    return ::chown(path.constData(), uid_t(-1), group) == 0 && ::chmod(path.constData(), mode) == 0;
 }
+
+enum Situation { ReadOnlyFile, ReadOnlyFolder, SharedGroup };
 
 } // namespace
-
-Q_DECLARE_METATYPE(Op)
 
 class TestPermissions : public QObject {
     Q_OBJECT
@@ -69,63 +65,34 @@ private Q_SLOTS:
     }
 
     void writeUnderPermissions_data() {
-        QTest::addColumn<Op>("op");
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<bool>("folder"); // the folder is read-only, else the file
-        for (bool folder : {false, true}) {
-            const char* what = folder ? "read-only folder" : "read-only file";
-            QTest::addRow("settings rewrite, %s", what)
-                << Op::SettingsRewrite << kSettingsFile << folder;
-            QTest::addRow("history clear, %s", what) << Op::HistoryClear << kHistoryFile << folder;
-            QTest::addRow("history append, %s", what)
-                << Op::HistoryAppend << kHistoryFile << folder;
-            QTest::addRow("exclusion append, %s", what)
-                << Op::ExclusionAppend << kExclusionFile << folder;
-        }
+        QTest::addColumn<int>("write");
+        QTest::addColumn<int>("situation");
+        const char* situations[] = {"read-only file", "read-only folder", "file of a shared group"};
+        for (int s : {ReadOnlyFile, ReadOnlyFolder, SharedGroup})
+            for (int i = 0; i < int(kWrites.size()); ++i)
+                QTest::addRow("%s, %s", kWrites[size_t(i)].name, situations[s]) << i << s;
     }
     void writeUnderPermissions() {
-        QFETCH(Op, op);
-        QFETCH(QString, file);
-        QFETCH(bool, folder);
-        WorkDir dir;
-        writeFiles();
-        QByteArray expected = readBytes(file);
-        const mode_t mode = folder ? 0640 : 0444;
-        QVERIFY(setMode(file, mode));
+        QFETCH(int, write);
+        QFETCH(int, situation);
+        const Write& op = kWrites[size_t(write)];
+        const gid_t group = situation == SharedGroup ? sharedGroup() : ::getegid();
+        if (group == gid_t(-1)) QSKIP("this user has no supplementary group");
+        WindowFixture f({}, "60,1\r\n", QStringLiteral("i\r\n"), kHistoryLine);
+        const QByteArray before = readBytes(op.file);
+        const mode_t mode = std::array<mode_t, 3>{0444, 0640, 0664}[size_t(situation)];
+        QVERIFY(setMode(op.file, mode, group));
         const QStringList names = QDir().entryList(QDir::AllEntries | QDir::Hidden);
-        QVERIFY(!folder || setMode(dir.path(), 0555));
-        const auto writable = qScopeGuard([&] { setMode(dir.path(), 0755); }); // to remove it
-        if (folder) {
-            expected = run(op);
-        } else {
-            const Error e = errorOf([&] { run(op); });
-            QCOMPARE(e.kind(), Error::Kind::CannotWrite);
-            QVERIFY2(e.message().contains(file) &&
-                         e.message().contains(QStringLiteral("読み取り専用")),
-                     qPrintable(e.message()));
-        }
-        QCOMPARE(readBytes(file), expected);
-        QCOMPARE(statOf(file).st_mode & 07777, mode);
+        QVERIFY(situation != ReadOnlyFolder || setMode(f.dir.path(), 0555));
+        const auto writable = qScopeGuard([&] { setMode(f.dir.path(), 0755); }); // to remove it
+        const QString m = situation == ReadOnlyFile ? errorOf(op.run).message() : QString();
+        if (situation != ReadOnlyFile) op.run();
+        QVERIFY2(situation != ReadOnlyFile ||
+                     m.contains(op.file + QStringLiteral("」に書き込めません。\n読み取り専用")),
+                 qPrintable(m));
+        QCOMPARE(readBytes(op.file), situation == ReadOnlyFile ? before : op.after);
+        QCOMPARE(modeOf(op.file), QString::asprintf("%04o:%u", mode, group));
         QCOMPARE(QDir().entryList(QDir::AllEntries | QDir::Hidden), names);
-    }
-
-    // As when the player shares the files through a group that is not their own.
-    void rewriteKeepsASupplementaryGroup() {
-        gid_t groups[64];
-        const int count = ::getgroups(64, groups);
-        const gid_t* other =
-            std::find_if(groups, groups + count, [](gid_t g) { return g != ::getegid(); });
-        if (other == groups + count) QSKIP("this user has no supplementary group");
-        WorkDir dir;
-        writeFiles();
-        for (const QString& name : {kSettingsFile, kHistoryFile})
-            QVERIFY(::chown(QFile::encodeName(name).constData(), uid_t(-1), *other) == 0 &&
-                    setMode(name, 0664));
-        saveSettings({90, 0});
-        clearHistory(kHistoryFile);
-        for (const QString& name : {kSettingsFile, kHistoryFile})
-            QVERIFY(statOf(name).st_gid == *other && (statOf(name).st_mode & 07777) == 0664);
-        QCOMPARE(readBytes(kSettingsFile), QByteArray("90,0\r\n"));
     }
 
     // With auto-save on the start stores the settings it read: a read-only file
@@ -134,30 +101,26 @@ private Q_SLOTS:
     void protectedFileAtStart_data() {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<QStringList>("says"); // empty: no message, and the game starts
+        QTest::addColumn<QString>("says"); // empty: no message, and the game starts
         QTest::newRow("read-only settings holding what would be written")
-            << kSettingsFile << QByteArray("60,1\r\n") << 0444 << QStringList();
+            << kSettingsFile << QByteArray("60,1\r\n") << QString();
         QTest::newRow("read-only settings without a line end")
-            << kSettingsFile << QByteArray("60,1") << 0444
-            << QStringList{"読み取り専用", "読み込んだ設定のまま"};
+            << kSettingsFile << QByteArray("60,1") << QStringLiteral("読み込んだ設定のまま");
         QTest::newRow("history not readable")
-            << kHistoryFile << QByteArray() << 0200 << QStringList{"読み取りを許可"};
+            << kHistoryFile << QByteArray() << QStringLiteral("読み取りを許可");
     }
     void protectedFileAtStart() {
         QFETCH(QString, file);
         QFETCH(QByteArray, bytes);
-        QFETCH(int, mode);
-        QFETCH(QStringList, says);
+        QFETCH(QString, says);
         WindowFixture f;
         writeBytes(file, bytes);
-        QVERIFY(setMode(file, mode_t(mode)));
+        QVERIFY(setMode(file, file == kSettingsFile ? 0444 : 0200));
         MainWindow& w = f.make();
         QCOMPARE(w.Form_Load(), file == kSettingsFile);
         QCOMPARE(f.messages.shown.size(), says.isEmpty() ? 0 : 1);
         const QString m = f.messages.shown.value(0).text;
-        for (const QString& part : says)
-            QVERIFY2(m.contains(file) && m.contains(part), qPrintable(m));
+        QVERIFY2(says.isEmpty() || (m.contains(file) && m.contains(says)), qPrintable(m));
         if (file == kSettingsFile) // what was read is in force, the file as it was
             QVERIFY(w.state().autoSave == 1 && readBytes(file) == bytes);
     }

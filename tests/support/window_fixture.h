@@ -15,6 +15,10 @@
 
 namespace kb::test {
 
+// A saved round as the history file holds it.
+inline const QByteArray kHistoryLine =
+    "\"2009/06/21\",\"21:07:45\",\"1\",1,0,2,1,\"100.0%\",\"0.03\",\"60\"\r\n";
+
 // A window over its own working directory with fake collaborators.
 struct WindowFixture {
     WorkDir dir;
@@ -79,6 +83,14 @@ inline void runOut(MainWindow& w, FakeClock& clock) {
         ++clock.seconds;
         w.tmrBp_Timer();
     }
+}
+
+// One row of the history grid, its number first.
+inline QStringList gridRow(const MainWindow& w, int row) {
+    QStringList cells;
+    for (int c = 0; c <= 10; ++c)
+        cells << msgRireki(w)->textAt(row, c);
+    return cells;
 }
 
 // Chooses a round length from the list, as a click on an item does.
