@@ -49,10 +49,12 @@ private Q_SLOTS:
         QTest::keyClicks(g.box(), QStringLiteral("a"));
         QCOMPARE(g.box()->text(), QStringLiteral("か"));
         QTest::keyClick(g.box(), Qt::Key_Backspace); // and with none pending, a kana
-        // A click in the box ends the composition, as leaving it does.
+        // A click in the box ends the composition, as leaving it does, and
+        // places the cursor where it was clicked.
         QTest::keyClicks(g.box(), QStringLiteral("kan"));
-        QTest::mouseClick(g.box(), Qt::LeftButton);
+        QTest::mouseClick(g.box(), Qt::LeftButton, {}, QPoint(2, g.box()->height() / 2));
         QCOMPARE(g.box()->text() + '|' + g.box()->pending(), QStringLiteral("かん|"));
+        QCOMPARE(g.box()->cursorPosition(), 0);
         QTest::keyClicks(g.box(), QStringLiteral("k"));
         g.window->cmdStart_Click(); // a new round empties the box, pending letters too
         QCOMPARE(g.box()->text() + g.box()->pending(), QString());
