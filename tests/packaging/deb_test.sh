@@ -9,19 +9,15 @@ id=$2
 . "$(dirname "$0")/lib.sh"
 
 out=$scratch/out
-if ! cpack --config "$build/CPackConfig.cmake" -G DEB -B "$out" >"$scratch/cpack.log" 2>&1; then
-    cat "$scratch/cpack.log" >&2
-    require "cpack -G DEB succeeds" false
-fi
+cpack --config "$build/CPackConfig.cmake" -G DEB -B "$out" >"$scratch/cpack.log" 2>&1 ||
+    { cat "$scratch/cpack.log" >&2; require "cpack -G DEB succeeds" false; }
 set -- "$out"/kotobaru_*.deb
 require "exactly one package is made" test $# -eq 1 -a -f "$1"
 deb=$1
 field() { dpkg-deb -f "$deb" "$1"; }
 
-check "package name" [ "$(field Package)" = kotobaru ]
-check "package file named after name, version and architecture" \
-    [ "$(basename "$deb")" = "kotobaru_$(field Version)_$(dpkg --print-architecture).deb" ]
-check "section games" [ "$(field Section)" = games ]
+check "package kotobaru, its file named after name, version and architecture" \
+    [ "$(basename "$deb")" = "$(field Package)_$(field Version)_$(dpkg --print-architecture).deb" ]
 check "maintainer with an address" sh -c "dpkg-deb -f '$deb' Maintainer | grep -q '<.*@.*>'"
 check "a summary and a long description" [ "$(field Description | wc -l)" -ge 3 ]
 depends=$(field Depends | tr ',' '\n' | sed 's/^ *//; s/ .*//')
@@ -31,12 +27,9 @@ done
 
 root=$scratch/root
 require "package unpacks" dpkg-deb -x "$deb" "$root"
-dpkg-deb -c "$deb" >"$scratch/contents"
-check "every file belongs to root" sh -c "! awk '\$2 != \"root/root\"' '$scratch/contents' | grep -q ."
-for path in usr/bin/kotobaru usr/libexec/kotobaru/kotobaru usr/share/kotobaru/かな.TXT usr/share/kotobaru/不要.TXT \
-    usr/share/kotobaru/設定.txt usr/share/kotobaru/履歴.txt usr/share/applications/$id.desktop \
-    usr/share/metainfo/$id.metainfo.xml usr/share/icons/hicolor/48x48/apps/$id.png \
-    usr/share/icons/hicolor/scalable/apps/$id.svg usr/share/doc/kotobaru/copyright; do
+check "every file belongs to root" sh -c "! dpkg-deb -c '$deb' | awk '\$2 != \"root/root\"' | grep -q ."
+# packaging_install checks the files; one per install folder shows the prefix here.
+for path in usr/share/kotobaru/設定.txt usr/share/applications/$id.desktop usr/share/doc/kotobaru/copyright; do
     check "package holds /$path" [ -f "$root/$path" ]
 done
 check "program is stripped" sh -c "file '$root/usr/libexec/kotobaru/kotobaru' | grep -q ', stripped'"
@@ -47,6 +40,5 @@ launcher=$root/usr/bin/kotobaru
 check "launcher finds the defaults in /usr/share/kotobaru" grep -q '${KOTOBARU_DEFAULTS:-/usr/share/kotobaru}' "$launcher"
 check "launcher starts /usr/libexec/kotobaru/kotobaru" grep -q '${KOTOBARU_PROGRAM:-/usr/libexec/kotobaru/kotobaru}' "$launcher"
 check "launcher names no build folder" sh -c "! grep -qF -e '$build' -e _CPack_Packages -e @KOTOBARU '$launcher'"
-check "launcher is a valid sh script" sh -n "$launcher"
 
 finish

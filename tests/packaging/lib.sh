@@ -1,58 +1,47 @@
-# Shared by the packaging tests (POSIX sh): a scratch folder removed on exit,
-# HOME and XDG_DATA_HOME inside it so the player's own files are never touched,
-# and checks that report every failure before the test ends.
+# Shared by the packaging tests (POSIX sh): a scratch HOME, so the player's own
+# files are never touched, and checks that report every failure before the end.
 
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/kotobaru-test.XXXXXX")
 trap 'rm -rf "$scratch"' EXIT
 trap 'exit 130' HUP INT TERM
 HOME=$scratch/home
 XDG_DATA_HOME=$scratch/home/.local/share
-export HOME XDG_DATA_HOME
+KB_TRACE=$scratch/trace
+export HOME XDG_DATA_HOME KB_TRACE
 unset KOTOBARU_DATA_DIR KOTOBARU_DEFAULTS KOTOBARU_PROGRAM
 mkdir -p "$HOME"
 failures=0
+kb_files='かな.TXT 不要.TXT 設定.txt 履歴.txt'
 
-fail() {
-    printf 'FAIL: %s\n' "$*" >&2
-    failures=$((failures + 1))
-}
+fail() { printf 'FAIL: %s\n' "$*" >&2; failures=$((failures + 1)); }
 
-# check <description> <command...>
+# check <description> <command...>; require also stops when what follows is moot.
 check() {
     what=$1
     shift
-    "$@" || fail "$what"
+    "$@" || { fail "$what"; return 1; }
 }
-
-same_file() { cmp -s "$1" "$2"; }
-
-# Stops the test at once when what follows cannot be meaningful.
-require() {
-    what=$1
-    shift
-    "$@" || {
-        fail "$what"
-        exit 1
-    }
-}
+require() { check "$@" || exit 1; }
 
 finish() {
-    if [ "$failures" -ne 0 ]; then
-        printf '%s check(s) failed\n' "$failures" >&2
-        exit 1
-    fi
+    [ "$failures" -eq 0 ] || { printf '%s check(s) failed\n' "$failures" >&2; exit 1; }
     echo "all checks passed"
 }
 
-# A stand-in for the game: records where it was started, with which
-# arguments, and what the directory held; exits with $FAKE_STATUS.
+# same_files <dir> <dir>: the four data files are alike in both.
+same_files() { for f in $kb_files; do cmp -s "$1/$f" "$2/$f" || return 1; done; }
+
+# A stand-in for the game: records where it was started and with which
+# arguments; exits with $FAKE_STATUS.
 make_fake_program() {
     cat >"$1" <<'FAKE'
 #!/bin/sh
 pwd -P >"$KB_TRACE.pwd"
 printf '%s\n' "$@" >"$KB_TRACE.args"
-ls -A >"$KB_TRACE.ls"
 exit "${FAKE_STATUS:-0}"
 FAKE
     chmod 755 "$1"
 }
+
+# started_in <dir>: the stand-in ran there.
+started_in() { [ -f "$KB_TRACE.pwd" ] && [ "$(cat "$KB_TRACE.pwd")" = "$(cd "$1" && pwd -P)" ]; }
