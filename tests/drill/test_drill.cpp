@@ -8,8 +8,6 @@
 
 using namespace kb;
 
-Q_DECLARE_METATYPE(Verdict)
-
 namespace {
 
 // ok, ng, typed characters, score, then the four match counts: "0 1 0 -1 0 0 0 0".
@@ -26,13 +24,11 @@ QString counts(RoundCounters c) {
 }
 
 // The kind of error f throws; -1 when it throws none.
-template <typename F> int errorOf(F f) {
-    try {
-        f();
-    } catch (const Error& e) {
-        return int(e.kind());
-    }
+template <typename F> int errorOf(F f) try {
+    f();
     return -1;
+} catch (const Error& e) {
+    return int(e.kind());
 }
 
 // Every question the mode draws from the entries "1." to "n.", but those left.
@@ -49,14 +45,22 @@ QStringList allQuestions(int n, QuestionMode mode, const QStringList& left = {})
     return all;
 }
 
-// A round of 60 seconds over the tables, with the question made current.
-Round roundWith(const QStringList& kana, const QStringList& excluded = {},
-                const QString& question = QStringLiteral("あ")) {
+// A round of 60 seconds over the tables, the question あ current.
+Round roundWith(const QStringList& kana, const QStringList& excluded = {}) {
     Round r;
     r.setTables(kana, excluded);
     r.setTimeLimit(60);
-    r.stateForTests().currentQuestion = question;
+    r.stateForTests().currentQuestion = QStringLiteral("あ");
     return r;
+}
+
+// Judges "question=word", or a word to the current question, and stores the outcome.
+Judged answer(Round& r, const QString& input) {
+    const QStringList qw = input.split(QLatin1Char('='));
+    if (qw.size() > 1) r.stateForTests().currentQuestion = qw[0];
+    const Judged j = r.judge(qw.last());
+    r.commit(j);
+    return j;
 }
 
 } // namespace
@@ -64,80 +68,60 @@ Round roundWith(const QStringList& kana, const QStringList& excluded = {},
 class TestDrill : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void judging_data() {
-        QTest::addColumn<QString>("answer"); // question=word
-        QTest::addColumn<Verdict>("verdict");
+    // The counters after the answers, then per answer whether its question is appended to the
+    // exclusion list (x), would be but the list is full (f), or neither (-). An exact answer is
+    // appended once a run, unless listed at start or the 5000 are full.
+    void answers_data() {
+        QTest::addColumn<QString>("answers"); // question=word, in turn
+        QTest::addColumn<int>("listed");      // exclusions at start, all ん
         QTest::addColumn<QString>("after");
-        QTest::newRow("exact") << "あ=あ" << Verdict::Exact << "0 0 1 0 0 0 0 0";
-        QTest::newRow("head") << "あ=あさ" << Verdict::Head << "1 0 2 1 1 0 0 0";
-        QTest::newRow("tail") << "あ=いあ" << Verdict::Tail << "1 0 2 2 0 1 0 0";
-        QTest::newRow("inside") << "あ=かあさ" << Verdict::Inside << "1 0 3 3 0 0 1 0";
-        QTest::newRow("rejected") << "あい=いあ" << Verdict::Rejected << "0 1 0 -1 0 0 0 0";
-        QTest::newRow("head wins over tail") << "あ=あいあ" << Verdict::Head << "1 0 3 1 1 0 0 0";
-        QTest::newRow("tail over inside") << "あ=かあいあ" << Verdict::Tail << "1 0 4 2 0 1 0 0";
-        QTest::newRow("katakana differs") << "あ=ア" << Verdict::Rejected << "0 1 0 -1 0 0 0 0";
-        QTest::newRow("case differs") << "a=A" << Verdict::Rejected << "0 1 0 -1 0 0 0 0";
-        QTest::newRow("empty question: head") << "=いぬ" << Verdict::Head << "1 0 2 1 1 0 0 0";
-        QTest::newRow("surrogate pair: two") << "𠀋=𠀋" << Verdict::Exact << "0 0 2 0 0 0 0 0";
+        QTest::newRow("exact") << "あ=あ" << 0 << "0 0 1 0 0 0 0 0 x";
+        QTest::newRow("head") << "あ=あさ" << 0 << "1 0 2 1 1 0 0 0 -";
+        QTest::newRow("tail") << "あ=いあ" << 0 << "1 0 2 2 0 1 0 0 -";
+        QTest::newRow("inside") << "あ=かあさ" << 0 << "1 0 3 3 0 0 1 0 -";
+        QTest::newRow("rejected") << "あい=いあ" << 0 << "0 1 0 -1 0 0 0 0 -";
+        QTest::newRow("head wins over tail") << "あ=あいあ" << 0 << "1 0 3 1 1 0 0 0 -";
+        QTest::newRow("tail over inside") << "あ=かあいあ" << 0 << "1 0 4 2 0 1 0 0 -";
+        QTest::newRow("katakana differs") << "あ=ア" << 0 << "0 1 0 -1 0 0 0 0 -";
+        QTest::newRow("case differs") << "a=A" << 0 << "0 1 0 -1 0 0 0 0 -";
+        QTest::newRow("empty question: head") << "=いぬ" << 0 << "1 0 2 1 1 0 0 0 -";
+        QTest::newRow("surrogate pair: two") << "𠀋=𠀋" << 0 << "0 0 2 0 0 0 0 0 x";
+        QTest::newRow("listed at start, the list full") << "ん=ん" << 5000 << "0 0 1 0 0 0 0 0 -";
+        QTest::newRow("the list holds 5000") << "あ=あ" << 5000 << "0 0 1 0 0 0 0 0 f";
+        QTest::newRow("one place left") << "あ=あ あ=あ い=い" << 4999 << "0 0 3 0 0 0 0 0 x-f";
     }
-    void judging() {
-        QFETCH(QString, answer);
-        QFETCH(Verdict, verdict);
+    void answers() {
+        QFETCH(QString, answers);
+        QFETCH(int, listed);
         QFETCH(QString, after);
-        const QStringList qw = answer.split(QLatin1Char('='));
-        Round r = roundWith({}, {}, qw[0]);
-        const Judged j = r.judge(qw[1]);
-        QCOMPARE(j.verdict, verdict);
-        r.commit(j);
-        QCOMPARE(counts(r.state()), after);
+        Round r = roundWith({}, QStringList(listed, QStringLiteral("ん")));
+        QString outcomes;
+        for (const QString& input : answers.split(QLatin1Char(' '))) {
+            const Judged j = answer(r, input);
+            outcomes += QLatin1Char(j.exclude ? 'x' : j.exclusionListFull ? 'f' : '-');
+        }
+        QCOMPARE(counts(r.state()) + QLatin1Char(' ') + outcomes, after);
     }
 
     // Every counter is checked at the edge of int16.
     void overflow_data() {
         QTest::addColumn<int>("counter"); // as counts() orders them
         QTest::addColumn<int>("before");
-        QTest::addColumn<Verdict>("verdict");
-        QTest::addColumn<int>("length");
-        QTest::newRow("characters") << 2 << 32766 << Verdict::Exact << 2;
-        QTest::newRow("score at the top") << 3 << 32765 << Verdict::Inside << 1;
-        QTest::newRow("score at the bottom") << 3 << -32768 << Verdict::Rejected << 1;
-        QTest::newRow("accepted words") << 0 << 32767 << Verdict::Tail << 1;
-        QTest::newRow("rejected words") << 1 << 32767 << Verdict::Rejected << 1;
-        QTest::newRow("head matches") << 4 << 32767 << Verdict::Head << 1;
+        QTest::addColumn<QString>("word"); // to the question あ
+        QTest::newRow("characters") << 2 << 32767 << "あ";
+        QTest::newRow("score at the top") << 3 << 32765 << "かあさ";
+        QTest::newRow("score at the bottom") << 3 << -32768 << "ぬ";
+        QTest::newRow("accepted words") << 0 << 32767 << "いあ";
+        QTest::newRow("rejected words") << 1 << 32767 << "ぬ";
+        QTest::newRow("head matches") << 4 << 32767 << "あさ";
     }
     void overflow() {
         QFETCH(int, counter);
         QFETCH(int, before);
-        QFETCH(Verdict, verdict);
-        QFETCH(int, length);
-        RoundCounters c;
-        *fields(c)[size_t(counter)] = std::int16_t(before);
-        QCOMPARE(errorOf([&] { countedAfter(c, verdict, length); }), int(Error::Kind::Overflow));
-    }
-
-    // An exact answer is appended once a run, unless listed at start or the 5000 are full.
-    void exclusions_data() {
-        QTest::addColumn<int>("listed");          // entries at start, all ん
-        QTest::addColumn<QStringList>("answers"); // question=word, in turn
-        QTest::addColumn<QString>("outcomes");    // per answer: x excluded, f full, - neither
-        QTest::newRow("other verdicts never") << 0 << QStringList{"あ=あさ", "あ=ぬ"} << "--";
-        QTest::newRow("listed at start, with the list full") << 5000 << QStringList{"ん=ん"} << "-";
-        QTest::newRow("the list holds 5000") << 5000 << QStringList{"あ=あ"} << "f";
-        QTest::newRow("one place left") << 4999 << QStringList{"あ=あ", "あ=あ", "い=い"} << "x-f";
-    }
-    void exclusions() {
-        QFETCH(int, listed);
-        QFETCH(QStringList, answers);
-        QFETCH(QString, outcomes);
-        Round r = roundWith({}, QStringList(listed, QStringLiteral("ん")));
-        for (int i = 0; i < answers.size(); ++i) {
-            const QStringList qw = answers[i].split(QLatin1Char('='));
-            r.stateForTests().currentQuestion = qw[0];
-            const Judged j = r.judge(qw[1]);
-            QCOMPARE(j.exclude, outcomes[i] == QLatin1Char('x'));
-            QCOMPARE(j.exclusionListFull, outcomes[i] == QLatin1Char('f'));
-            r.commit(j);
-        }
+        QFETCH(QString, word);
+        Round r = roundWith({});
+        *fields(r.stateForTests())[size_t(counter)] = std::int16_t(before);
+        QCOMPARE(errorOf([&] { answer(r, word); }), int(Error::Kind::Overflow));
     }
 
     void drawsCoverTheListEvenlyAndMixTheClockIn() {
@@ -149,19 +133,11 @@ private Q_SLOTS:
         QCOMPARE(seen.lastKey(), kKanaCapacity);
         for (int count : seen)
             QVERIFY(count > 850 && count < 1150);
-        QCOMPARE(errorOf([&] {
-                     for (int i = 0; i < 1000; ++i)
-                         drawIndex(random, 1.0, kKanaCapacity + 1);
-                 }),
-                 int(Error::Kind::IndexOutOfRange));
-        RandomSource a(5), b(5), c(5);
-        QList<int> first, again, other; // seeded sources repeat, for tests; the clock is mixed in
-        for (int i = 0; i < 8; ++i) {
-            first << drawIndex(a, 1.5, 100);
-            again << drawIndex(b, 1.5, 100);
-            other << drawIndex(c, 2.5, 100);
-        }
-        QCOMPARE(first, again);
+        QCOMPARE(errorOf([&] { drawIndex(random, 1.0, 999); }), int(Error::Kind::IndexOutOfRange));
+        RandomSource a(5), b(5); // the same seed: only the clock tells them apart
+        QList<int> first, other;
+        for (int i = 0; i < 8; ++i)
+            first << drawIndex(a, 1.5, 100), other << drawIndex(b, 2.5, 100);
         QVERIFY(first != other);
     }
 
@@ -218,42 +194,43 @@ private Q_SLOTS:
         if (share > 0) QVERIFY(qAbs(seen.value(drawn.value(0)) / 40000.0 - share) < 0.02);
     }
 
-    void countdownLightsThreeLampsEachTime() {
-        Round r = roundWith({});
-        for (const char* word : {"かあさ", "ぬ", "あ"})
-            r.commit(r.judge(QString::fromUtf8(word)));
+    void startCountdownAndAutoSave() {
+        Round r;
+        static_cast<RoundCounters&>(r.stateForTests()) = {1, 2, 3, 4, {5, 6, 7, 8}};
         r.start();
         QCOMPARE(counts(r.state()), QStringLiteral("0 0 0 0 0 0 0 0"));
         for (int countdown = 0; countdown < 2; ++countdown) { // an idle tick sets it back
             for (int lamp = 1; lamp <= 3; ++lamp)
                 QCOMPARE(r.countdownTick(), lamp);
-            QVERIFY(!r.state().countdownActive);
             QCOMPARE(r.countdownTick(), 0);
             r.start();
         }
+        for (int value : {-1, 0, 1, 2}) { // saved by itself at the round's end only at 1
+            r.setAutoSave(std::int16_t(value));
+            QCOMPARE(r.autoSaveDue(), value == 1);
+        }
     }
 
-    // The bar: whole seconds left over the length in force. No second left ends the round.
+    // The bar: whole seconds left over the length in force. No second left ends the round,
+    // and in these rows only that empties the bar.
     void roundTicks_data() {
         QTest::addColumn<int>("length");
         QTest::addColumn<int>("lengthNow"); // may change after the start
         QTest::addColumn<int>("elapsed");
         QTest::addColumn<int>("width"); // of 8745 twips; -1: no length to divide by
-        QTest::addColumn<bool>("ended");
-        QTest::newRow("one second left") << 60 << 60 << 59 << 145 << false;
-        QTest::newRow("time is up") << 60 << 60 << 60 << 0 << true;
-        QTest::newRow("late tick: none below empty") << 10000 << 10000 << 10001 << 0 << true;
-        QTest::newRow("one twip left") << 5000 << 5000 << 4999 << 1 << false;
-        QTest::newRow("a one-second round") << 1 << 1 << 0 << 8745 << false;
-        QTest::newRow("shortened: the end stays") << 60 << 10 << 5 << 48097 << false;
-        QTest::newRow("no round length") << 0 << 0 << 0 << -1 << true;
+        QTest::newRow("one second left") << 60 << 60 << 59 << 145;
+        QTest::newRow("time is up") << 60 << 60 << 60 << 0;
+        QTest::newRow("late tick: none below empty") << 10000 << 10000 << 10001 << 0;
+        QTest::newRow("one twip left") << 5000 << 5000 << 4999 << 1;
+        QTest::newRow("a one-second round") << 1 << 1 << 0 << 8745;
+        QTest::newRow("shortened: the end stays") << 60 << 10 << 5 << 48097;
+        QTest::newRow("no round length") << 0 << 0 << 0 << -1;
     }
     void roundTicks() {
         QFETCH(int, length);
         QFETCH(int, lengthNow);
         QFETCH(int, elapsed);
         QFETCH(int, width);
-        QFETCH(bool, ended);
         Round r;
         r.setTimeLimit(std::int16_t(length));
         r.begin(1000);
@@ -263,69 +240,49 @@ private Q_SLOTS:
                  width < 0 ? int(Error::Kind::DivisionByZero) : -1);
         if (width < 0) return;
         QCOMPARE(t.barWidth, width);
-        QCOMPARE(t.ended, ended);
-        QCOMPARE(r.roundTick(1000 + elapsed, 8745).running, !ended);
+        QCOMPARE(t.ended, width == 0);
+        QCOMPARE(r.roundTick(1000 + elapsed, 8745).running, width > 0);
     }
 
-    void saveNeedsAJudgedAnswerAndNoRoundGoingOn_data() {
-        QTest::addColumn<QString>("word");       // to the question あ; "" for none
-        QTest::addColumn<int>("countdownTicks"); // -1: no countdown started
-        QTest::addColumn<bool>("canSave");
-        QTest::newRow("only an exact answer") << "あ" << -1 << false;
-        QTest::newRow("one rejected answer") << "ぬ" << -1 << true;
-        QTest::newRow("during the countdown") << "あさ" << 0 << false;
-        QTest::newRow("during the round") << "あさ" << 3 << false;
-    }
-    void saveNeedsAJudgedAnswerAndNoRoundGoingOn() {
-        QFETCH(QString, word);
-        QFETCH(int, countdownTicks);
-        QFETCH(bool, canSave);
-        Round r = roundWith({});
-        if (countdownTicks >= 0) r.start();
-        for (int i = 0; i < countdownTicks; ++i)
-            r.countdownTick();
-        if (countdownTicks == 3) r.begin(0);
-        if (!word.isEmpty()) r.commit(r.judge(word));
-        QCOMPARE(r.canSave(), canSave);
-    }
-
-    void autoSaveOnlyAtOne() {
-        Round r;
-        for (int value : {-1, 0, 1, 2}) {
-            r.setAutoSave(std::int16_t(value));
-            QCOMPARE(r.autoSaveDue(), value == 1);
-        }
-    }
-
-    void records_data() {
-        QTest::addColumn<QStringList>("words"); // to the question あ
-        QTest::addColumn<QString>("set");
+    // A save needs a judged answer and no round or its countdown going on; it holds the
+    // counters, the set's first character and the round length.
+    void saves_data() {
+        QTest::addColumn<QString>("words"); // to the question あ, once the countdown ticked
+        QTest::addColumn<int>("ticks");     // of the countdown; -1: none started
         QTest::addColumn<int>("length");
-        QTest::addColumn<QString>("cells"); // after the date and time; empty: no speed over 0 s
-        QTest::newRow("a round") << QStringList{"あさ", "かあ", "かあさ", "ぬ"} << "２文字" << 60
-                                 << "２|3|1|7|5|75.0%|0.12/秒|60秒";
-        QTest::newRow("one second")
-            << QStringList{"あさ"} << "１文字" << 1 << "１|1|0|2|1|100.0%|2.00/秒|1秒";
-        QTest::newRow("nothing judged")
-            << QStringList{} << "" << 60 << "|0|0|0|0|0.0%|0.00/秒|60秒";
-        QTest::newRow("no round length") << QStringList{"ぬ"} << "２文字" << 0 << "";
+        QTest::addColumn<bool>("canSave");
+        QTest::addColumn<QString>("cells"); // after date, time and set; empty: 0 s; -: not read
+        QTest::newRow("a round") << "あさ かあ かあさ ぬ" << -1 << 60 << true
+                                 << "3|1|7|5|75.0%|0.12/秒|60秒";
+        QTest::newRow("one second") << "あさ" << -1 << 1 << true << "1|0|2|1|100.0%|2.00/秒|1秒";
+        QTest::newRow("nothing judged") << "" << -1 << 60 << false << "0|0|0|0|0.0%|0.00/秒|60秒";
+        QTest::newRow("no round length") << "ぬ" << -1 << 0 << true << "";
+        QTest::newRow("during the countdown") << "あさ" << 0 << 60 << false << "-";
+        QTest::newRow("during the round") << "あさ" << 3 << 60 << false << "-";
     }
-    void records() {
-        QFETCH(QStringList, words);
-        QFETCH(QString, set);
+    void saves() {
+        QFETCH(QString, words);
+        QFETCH(int, ticks);
         QFETCH(int, length);
+        QFETCH(bool, canSave);
         QFETCH(QString, cells);
         Round r = roundWith({});
         r.setTimeLimit(std::int16_t(length));
-        for (const QString& word : words)
-            r.commit(r.judge(word));
+        if (ticks >= 0) r.start();
+        for (int i = 0; i < ticks; ++i)
+            r.countdownTick();
+        if (ticks == 3) r.begin(0);
+        for (const QString& word : words.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+            answer(r, word);
+        QCOMPARE(r.canSave(), canSave);
+        if (cells == QLatin1String("-")) return;
         const QDateTime now(QDate(2009, 6, 21), QTime(21, 7, 5));
         std::array<QString, 10> got;
-        QCOMPARE(errorOf([&] { got = r.record(now, set).cells(); }),
+        QCOMPARE(errorOf([&] { got = r.record(now, kTwoEntrySet).cells(); }),
                  cells.isEmpty() ? int(Error::Kind::DivisionByZero) : -1);
         if (!cells.isEmpty())
             QCOMPARE(QStringList(got.begin(), got.end()).join(QLatin1Char('|')),
-                     QStringLiteral("2009/06/21|21:07:05|") + cells);
+                     QStringLiteral("2009/06/21|21:07:05|２|") + cells);
     }
 
     void roundLengthIsTheItemsLeadingDigits_data() {
