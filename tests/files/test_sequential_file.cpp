@@ -246,6 +246,7 @@ private Q_SLOTS:
         row("trailing end-of-file byte is quoted", u"あ\x1A", u"\"あ\x1A\"\r\n");
         row("lone CR is quoted", u"あ\rい", u"\"あ\rい\"\r\n");
         row("leading blank is quoted", u" あ", u"\" あ\"\r\n");
+        row("trailing tab is quoted", u"あ\t", u"\"あ\t\"\r\n");
     }
     void exclusionLinesReadBackAsTheSameQuestion() {
         QFETCH(QString, question);
@@ -387,6 +388,8 @@ private Q_SLOTS:
         row(kSettingsFile, "with a byte-order mark", bom + "60,1\r\n", 1, utf8);
         row(kHistoryFile, "UTF-8", kLine + utf8Line, 2, utf8);
         row(kHistoryFile, "UTF-8 with a byte-order mark", bom + utf8Line, 1, utf8);
+        // An append looks at the start as well as the last 16 KiB.
+        row(kHistoryFile, "byte-order mark far from the end", bom + kLine.repeated(300), 1, utf8);
         row(kHistoryFile, "cut inside a character", kLine + kLine.chopped(4), 2, lacks);
         row(kHistoryFile, "blank last line", kLine + kLine + "\r\n", 3, "空の行", 3);
         row(kHistoryFile, "record cut short", kLine + kLine.left(30), 2, "10 項目", 2);
