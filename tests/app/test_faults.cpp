@@ -3,7 +3,6 @@
 // on, and show what the files hold. How each kind of failed write leaves its
 // file is test_sequential_file's.
 
-#include "support/controls.h"
 #include "support/window_fixture.h"
 
 #include <QMap>
@@ -77,8 +76,7 @@ private Q_SLOTS:
             case Handler::AutoSaveSwitch:
                 return chkAs(w)->click();
             case Handler::RoundLengthPick:
-                return pickRoundLength(w, w.state().timeLimitSeconds == 90 ? QStringLiteral("120")
-                                                                           : QStringLiteral("90"));
+                return pickRoundLength(w, QString::number(w.state().timeLimitSeconds + 30));
             }
         };
         const QMap<QString, QByteArray> before = contents();

@@ -8,8 +8,6 @@
 
 #include <QScopeGuard>
 #include <QTest>
-#include <sys/stat.h>
-#include <unistd.h>
 
 using namespace kb;
 using namespace kb::test;
@@ -39,18 +37,6 @@ gid_t sharedGroup() {
     for (int i = 0; i < count; ++i)
         if (groups[i] != ::getegid()) return groups[i];
     return gid_t(-1);
-}
-
-// A file's mode and group: "0664:100".
-QString modeOf(const QString& name) {
-    struct stat st {};
-    ::stat(QFile::encodeName(name).constData(), &st);
-    return QString::asprintf("%04o:%u", st.st_mode & 07777, st.st_gid);
-}
-
-bool setMode(const QString& name, mode_t mode, gid_t group = gid_t(-1)) {
-    const QByteArray path = QFile::encodeName(name);
-    return ::chown(path.constData(), uid_t(-1), group) == 0 && ::chmod(path.constData(), mode) == 0;
 }
 
 enum Situation { ReadOnlyFile, ReadOnlyFolder, SharedGroup };
@@ -91,7 +77,7 @@ private Q_SLOTS:
                      m.contains(op.file + QStringLiteral("」に書き込めません。\n読み取り専用")),
                  qPrintable(m));
         QCOMPARE(readBytes(op.file), situation == ReadOnlyFile ? before : op.after);
-        QCOMPARE(modeOf(op.file), QString::asprintf("%04o:%u", mode, group));
+        QCOMPARE(modeOf(op.file), QString::asprintf("%04o:%u:%u", mode, group, ::geteuid()));
         QCOMPARE(QDir().entryList(QDir::AllEntries | QDir::Hidden), names);
     }
 

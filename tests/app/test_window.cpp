@@ -1,5 +1,4 @@
 #include "app/message_boxes.h"
-#include "support/controls.h"
 #include "support/window_fixture.h"
 
 #include <QImage>
@@ -19,9 +18,8 @@ private Q_SLOTS:
     // cannot show is checked before.
     void windowLooksAsDesigned() {
         QApplication::setCursorFlashTime(0); // a caret that does not blink
-        const QByteArray history =
-            "\"2026/12/05\",\"20:14:03\",\"\x82\x50\",12,2,41,25,\"85.7%\",\"0.68/"
-            "\x95\x62\",\"60\x95\x62\"\r\n";
+        const QByteArray history = encodeCp932(
+            u"\"2026/12/05\",\"20:14:03\",\"１\",12,2,41,25,\"85.7%\",\"0.68/秒\",\"60秒\"\r\n");
         WindowFixture f(QStringLiteral("あ\r\nい\r\nう\r\n"), "60,1\r\n", {}, history);
         MainWindow& w = f.load();
         // All three lamps show before the first round, the red one on top.

@@ -16,11 +16,7 @@ kb_files='かな.TXT 不要.TXT 設定.txt 履歴.txt'
 fail() { printf 'FAIL: %s\n' "$*" >&2; failures=$((failures + 1)); }
 
 # check <description> <command...>; require also stops when what follows is moot.
-check() {
-    what=$1
-    shift
-    "$@" || { fail "$what"; return 1; }
-}
+check() { what=$1; shift; "$@" || { fail "$what"; return 1; }; }
 require() { check "$@" || exit 1; }
 
 finish() {

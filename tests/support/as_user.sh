@@ -6,33 +6,18 @@
 set -eu
 program=$1
 shift
-if [ "$(id -u)" != 0 ]; then
-    exec "$program" "$@"
-fi
+[ "$(id -u)" = 0 ] || exec "$program" "$@"
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
-mkdir "$dir/home"
-cp "$program" "$dir/"
-chmod 755 "$dir" "$dir/$(basename "$program")"
-chown nobody "$dir/home"
+chmod 755 "$dir"
+install -d -o nobody "$dir/home"
+install -m 755 "$program" "$dir/"
 # The leak suppressions of a sanitizer build must be readable by nobody too.
-if [ -n "${LSAN_OPTIONS:-}" ]; then
-    options=
-    for option in $(printf '%s' "$LSAN_OPTIONS" | tr ':' ' '); do
-        case $option in
-        suppressions=*)
-            cp "${option#suppressions=}" "$dir/lsan.supp"
-            chmod 644 "$dir/lsan.supp"
-            option="suppressions=$dir/lsan.supp"
-            ;;
-        esac
-        options="$options${options:+:}$option"
-    done
-    LSAN_OPTIONS=$options
-    export LSAN_OPTIONS
+supp=$(printf ':%s' "${LSAN_OPTIONS:-}" | sed -n 's/.*:suppressions=\([^:]*\).*/\1/p')
+if [ -n "$supp" ]; then
+    install -m 644 "$supp" "$dir/lsan.supp"
+    export LSAN_OPTIONS="$LSAN_OPTIONS:suppressions=$dir/lsan.supp" # the last one counts
 fi
 cd "$dir"
-status=0
 HOME="$dir/home" TMPDIR=/tmp setpriv --reuid=nobody --regid=nogroup --groups=users \
-    "$dir/$(basename "$program")" "$@" || status=$?
-exit $status
+    "$dir/$(basename "$program")" "$@"

@@ -29,7 +29,6 @@ template <class T> T* control(const MainWindow& w, const QString& name) {
         return control<Type>(w, QStringLiteral(#name "(%1)").arg(i));                              \
     }
 
-KB_CONTROL(QLabel, Image1)
 KB_CONTROL(QToolButton, cmdStart)
 KB_CONTROL(QToolButton, cmdHozon)
 KB_CONTROL(QToolButton, cmdClear)
@@ -39,7 +38,6 @@ KB_CONTROL(QFrame, Frame1)
 KB_CONTROL(PickComboBox, cboJikan)
 KB_CONTROL(PictureToggle, chkAs)
 KB_CONTROL(Shape, shpJikanK)
-KB_CONTROL(Shape, shpJikanB)
 KB_CONTROL(QLabel, lblMondai)
 KB_CONTROL(PickComboBox, cboSet)
 KB_CONTROL(ClickFrame, fraRireki)
@@ -53,9 +51,6 @@ KB_CONTROL(QLabel, lblRitu)
 KB_CONTROL(QLabel, lblByou)
 KB_CONTROL_SET(QLabel, imgStart)
 KB_CONTROL_SET(QLabel, lblTen)
-KB_CONTROL_SET(QLabel, Label2)
-KB_CONTROL_SET(QFrame, Frame2)
-KB_CONTROL_SET(Shape, Line1)
 
 #undef KB_CONTROL
 #undef KB_CONTROL_SET

@@ -4,7 +4,6 @@
 #include "app/message_boxes.h"
 #include "core/clock.h"
 #include "core/error.h"
-#include "files/cp932.h"
 
 #include <deque>
 #include <functional>
@@ -14,6 +13,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace kb::test {
 
@@ -85,13 +86,6 @@ private:
     bool active_ = false;
 };
 
-// Writes a file in code page 932 with the text given in Unicode.
-inline void writeCp932(const QString& name, const QString& text) {
-    QFile f(name);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) qFatal("cannot write test file");
-    f.write(encodeCp932(text));
-}
-
 inline void writeBytes(const QString& name, const QByteArray& bytes) {
     QFile f(name);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) qFatal("cannot write test file");
@@ -101,6 +95,19 @@ inline void writeBytes(const QString& name, const QByteArray& bytes) {
 inline QByteArray readBytes(const QString& name) {
     QFile f(name);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// A file's mode, group and owner: "0640:100:65534".
+inline QString modeOf(const QString& name) {
+    struct stat st {};
+    ::stat(QFile::encodeName(name).constData(), &st);
+    return QString::asprintf("%04o:%u:%u", st.st_mode & 07777, st.st_gid, st.st_uid);
+}
+
+inline bool setMode(const QString& name, mode_t mode, gid_t group = gid_t(-1),
+                    uid_t owner = uid_t(-1)) {
+    const QByteArray path = QFile::encodeName(name);
+    return ::chown(path.constData(), owner, group) == 0 && ::chmod(path.constData(), mode) == 0;
 }
 
 // A fresh working directory for one test, left again when it goes.

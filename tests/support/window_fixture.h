@@ -5,6 +5,7 @@
 #include "app/main_window.h"
 #include "assets/assets.h"
 #include "drill/random_source.h"
+#include "files/cp932.h"
 #include "files/data_files.h"
 #include "support/controls.h"
 #include "support/fakes.h"
@@ -32,9 +33,9 @@ struct WindowFixture {
     explicit WindowFixture(const QString& kana = QStringLiteral("あ\r\nい\r\n"),
                            const QByteArray& settings = "60,1\r\n", const QString& exclusions = {},
                            const QByteArray& history = {}) {
-        writeCp932(kKanaFile, kana);
+        writeBytes(kKanaFile, encodeCp932(kana));
         writeBytes(kSettingsFile, settings);
-        writeCp932(kExclusionFile, exclusions);
+        writeBytes(kExclusionFile, encodeCp932(exclusions));
         writeBytes(kHistoryFile, history);
     }
 
