@@ -2,6 +2,8 @@
 
 #include "files/history_table.h"
 
+#include <algorithm>
+
 namespace kb {
 namespace {
 
@@ -66,10 +68,11 @@ HistoryModel::Row HistoryModel::compact(const HistoryRecord& record) {
     for (const QString* t : texts)
         size += t->size();
     Row row;
-    row.texts.reserve(size);
+    row.texts = QString(size, Qt::Uninitialized);
+    QChar* out = row.texts.data();
     for (const QString* t : texts) {
-        if (t != texts[0]) row.texts += kSeparator;
-        row.texts += *t;
+        if (t != texts[0]) *out++ = kSeparator;
+        out = std::copy(t->begin(), t->end(), out);
     }
     row.numbers = {record.okCount, record.ngCount, record.typedChars, record.score};
     return row;
