@@ -118,12 +118,13 @@ void MainWindow::SetupHistoryGrid() {
 }
 
 void MainWindow::NextQuestion() {
-    const std::optional<QString> question = round_.nextQuestion(
+    round_.nextQuestion(
         random_, [this] { return clock_.timeOfDay(); }, questionModeOf(cboSet->currentText()));
     lblMondai->setText(round_.state().currentQuestion);
     txtKaitou->setAnswer(QString());
     txtKaitou->setFocus();
-    if (!question) inform(texts::noQuestionLeft(), MessageBoxes::Icon::Information);
+    if (round_.newlyWithoutQuestion())
+        inform(texts::noQuestionLeft(), MessageBoxes::Icon::Information);
 }
 
 void MainWindow::txtKaitou_KeyPress(std::int16_t& KeyAscii) {

@@ -11,6 +11,8 @@ std::optional<QString> Round::nextQuestion(RandomSource& random,
                                            QuestionMode mode) {
     const std::optional<QString> question = questions_.next(state_, {random, timeOfDay, mode});
     state_.currentQuestion = question.value_or(QString());
+    newlyWithoutQuestion_ = !question && hadQuestion_;
+    hadQuestion_ = question.has_value();
     return question;
 }
 

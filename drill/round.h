@@ -45,6 +45,10 @@ public:
     // of the mode is excluded, and the question is then empty.
     std::optional<QString>
     nextQuestion(RandomSource& random, const std::function<double()>& timeOfDay, QuestionMode mode);
+    // Whether the last draw found no question after one was possible: the
+    // player is told once, not after every Enter, and again only once a
+    // question came up in between (another mode, say).
+    bool newlyWithoutQuestion() const { return newlyWithoutQuestion_; }
 
     // Judges a word against the current question. Throws an overflow error, and
     // then nothing has changed, when a counter would leave int16.
@@ -73,6 +77,8 @@ private:
     DrillState state_;
     QuestionGenerator questions_;
     QSet<QString> appendedExclusions_; // questions this run has added to the file
+    bool hadQuestion_ = true;          // the start counts as having had one
+    bool newlyWithoutQuestion_ = false;
 };
 
 // The round length a picked item stands for: its leading decimal digits.

@@ -82,11 +82,15 @@ private Q_SLOTS:
         MainWindow& w = f.load();
         startRound(w);
         QVERIFY(w.state().roundRunning && lblMondai(w)->text().isEmpty());
+        answer(w, QStringLiteral("いぬ")); // said once, not after every Enter
         QCOMPARE(f.messages.shown.size(), 1);
         QVERIFY(f.messages.shown[0].text.contains(kExclusionFile));
         cboSet(w)->setEditText(QStringLiteral("２文字")); // each draw reads the mode
         answer(w, QStringLiteral("ああい"));
         QCOMPARE(lblMondai(w)->text(), QStringLiteral("ああ"));
+        cboSet(w)->setEditText(QStringLiteral("１文字")); // said again after a question
+        answer(w, QStringLiteral("ああ"));
+        QCOMPARE(f.messages.shown.size(), 2);
     }
 
     // A save stores the last round and shows, numbered on, what the file gives back.
