@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QStyleOptionToolButton>
 #include <QStylePainter>
+#include <QWheelEvent>
 
 namespace kb {
 
@@ -60,6 +61,12 @@ void PickComboBox::keyPressEvent(QKeyEvent* event) {
     typing_ = !listKey;
     QComboBox::keyPressEvent(event);
     typing_ = false;
+}
+
+void PickComboBox::wheelEvent(QWheelEvent* event) {
+    // A wheel step on the way to somewhere else would change the round length
+    // and rewrite the settings, even in the middle of a round.
+    event->ignore();
 }
 
 Shape::Shape(const QColor& colour, QWidget* parent) : QWidget(parent), colour_(colour) {

@@ -35,7 +35,7 @@ private:
 
 // A drop-down combo box with an edit field. picked() fires when an item is
 // chosen from the list, with the mouse or the arrow keys; typing and Enter in
-// the edit field do not fire it.
+// the edit field do not fire it, and the mouse wheel chooses nothing.
 class PickComboBox : public QComboBox {
     Q_OBJECT
 public:
@@ -46,6 +46,7 @@ Q_SIGNALS:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     bool typing_ = false;

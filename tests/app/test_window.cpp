@@ -98,15 +98,18 @@ private Q_SLOTS:
     }
 
     // Typing is no pick (test_play checks that); an arrow key steps through the list and is.
-    void comboTakesArrowKeysAsPicks() {
+    void comboTakesArrowKeysButNotTheWheelAsPicks() {
         PickComboBox c;
-        c.addItems({QStringLiteral("10"), QStringLiteral("20")});
+        c.addItems({QStringLiteral("10"), QStringLiteral("20"), QStringLiteral("30")});
         c.show();
         int picks = 0;
         QObject::connect(&c, &PickComboBox::picked, &c, [&] { ++picks; });
         c.setFocus();
         QTest::keyClick(&c, Qt::Key_Down);
-        QCOMPARE(picks, 1);
+        QWheelEvent wheel({5, 5}, c.mapToGlobal(QPointF(5, 5)), {}, {0, -120}, Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&c, &wheel);
+        QCOMPARE(c.currentText() + QString::number(picks), QStringLiteral("201"));
     }
 
     // Enter takes OK, Escape Cancel; a box with OK alone answers OK to either.
