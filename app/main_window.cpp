@@ -167,18 +167,20 @@ void MainWindow::txtKaitou_KeyPress(std::int16_t& KeyAscii) {
 }
 
 void MainWindow::cmdStart_Click() {
+    if (!round_.canStart()) {
+        inform(texts::chooseRoundLength(), MessageBoxes::Icon::Information);
+        return;
+    }
     round_.start();
     txtKaitou->setAnswer(QString());
     lblMondai->setText(QString());
     setShapeWidth(shpJikanK, barFullWidth_);
     lstRireki->clear();
     fraRireki->setVisible(true);
-    for (QLabel* l : {lblOk, lblNg, lblMoji_T, lblByou, lblRitu})
+    for (QLabel* l : {lblMoji_T, lblByou, lblRitu})
         l->setText(QString());
-    for (QLabel* l : lblTen)
+    for (QLabel* l : {lblTen[0], lblTen[1], lblTen[2], lblTen[3], lblOk, lblNg})
         l->setText(QStringLiteral("0"));
-    lblOk->setText(QStringLiteral("0"));
-    lblNg->setText(QStringLiteral("0"));
     cmdStart->setEnabled(false);
 }
 

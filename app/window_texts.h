@@ -21,6 +21,11 @@ inline QString noQuestionLeft() {
         .arg(kExclusionFile);
 }
 
+inline QString chooseRoundLength() {
+    return QStringLiteral("プレイ秒数が 1 秒より短いため、始められません。"
+                          "「プレイ秒数」の一覧から秒数を選んでください。");
+}
+
 inline QString exclusionListFull() {
     return QStringLiteral("「%1」には %2 個までしか登録できないため、この問題は除外されません。")
         .arg(kExclusionFile)

@@ -56,6 +56,9 @@ public:
     // Stores what judge decided, once the exclusion (if any) is written.
     void commit(const Judged& judged);
 
+    // Whether a round of the length in force can start: not below 1 second,
+    // which a hand-edited 設定.txt can give.
+    bool canStart() const { return state_.timeLimitSeconds >= 1; }
     // The start button: the counters go to zero and the countdown begins.
     void start();
     // One tick of the countdown timer: 0 when no countdown runs, else the lamp

@@ -9,9 +9,8 @@ Settings loadSettings() {
     SequentialFile file;
     file.openRead(kSettingsFile);
     Settings s;
-    int lengthLine = 0, autoSaveLine = 0;
+    int autoSaveLine = 0;
     try {
-        lengthLine = file.line();
         s.timeLimitSeconds = file.readInt16();
         autoSaveLine = file.line();
         s.autoSave = file.readInt16();
@@ -25,10 +24,8 @@ Settings loadSettings() {
         throw;
     }
     file.close();
-    if (s.timeLimitSeconds < 1)
-        throw Error(Error::Kind::InvalidValue, kSettingsFile,
-                    QStringLiteral("プレイ秒数は 1 以上の数で書いてください（例: 60,1）。"))
-            .at(lengthLine);
+    // A round length below 1 is kept: the window shows it, and スタート asks
+    // for a length from the list instead of starting a round.
     if (s.autoSave < 0 || s.autoSave > 2)
         throw Error(Error::Kind::InvalidValue, kSettingsFile,
                     QStringLiteral("自動保存の値は 0、1、2 のどれかで書いてください（例: 60,1）。"))

@@ -93,6 +93,25 @@ private Q_SLOTS:
         QCOMPARE(f.messages.shown.size(), 2);
     }
 
+    // A hand-edited length below 1 starts the game but no round, nor a save;
+    // a length picked from the list mends it.
+    void roundLengthBelowOneAsksForALengthFromTheList() {
+        WindowFixture f(QStringLiteral("あ\r\n"), "abc,0\r\n");
+        MainWindow& w = f.load();
+        QCOMPARE(cboJikan(w)->currentText(), QStringLiteral("0"));
+        cmdStart(w)->click();
+        QVERIFY(cmdStart(w)->isEnabled() && !w.state().countdownActive);
+        answer(w, QStringLiteral("あさ"));
+        cmdHozon(w)->click();
+        QCOMPARE(f.messages.shown.size(), 2);
+        QVERIFY(f.messages.shown[0].text.contains(QStringLiteral("一覧から秒数を選んで")));
+        QVERIFY(f.messages.shown[1].text.contains(kSettingsFile)); // the save: nothing to divide by
+        QCOMPARE(msgRireki(w)->rows() + readBytes(kHistoryFile).size(), 1);
+        pickRoundLength(w, QStringLiteral("60"));
+        startRound(w);
+        QVERIFY(w.state().roundRunning);
+    }
+
     // A save stores the last round and shows, numbered on, what the file gives back.
     void saveShowsTheRoundAsTheFileHoldsIt() {
         WindowFixture f(QStringLiteral("あ\r\n"), "10,2\r\n"); // greyed: no auto-save

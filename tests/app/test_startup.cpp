@@ -23,8 +23,6 @@ private Q_SLOTS:
         // Read as an empty item, the end would turn the switch off.
         QTest::newRow("settings cut after the comma")
             << kSettingsFile << QByteArray("60,") << "途中で終わって";
-        QTest::newRow("round length not a number")
-            << kSettingsFile << QByteArray("abc,1\r\n") << "使えない値";
         // The capacities the window asks for.
         const auto lines = [](int n) { return QByteArray(n * 2, 'a').replace("aa", "a\n"); };
         QTest::newRow("100 kana") << kKanaFile << lines(100) << QString();

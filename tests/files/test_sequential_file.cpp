@@ -321,6 +321,7 @@ private Q_SLOTS:
         row("settings with a blank", kSettingsFile, "60, 1", "60|1");
         row("settings, shortest round, auto-save 2", kSettingsFile, "1,2\r\n", "1|2");
         row("settings not in the list, auto-save 0", kSettingsFile, "75,0\r\n", "75|0");
+        row("settings, length no number", kSettingsFile, "abc,1\r\n", "0|1"); // スタート asks
         row("settings one a line, junk after", kSettingsFile, "90\r\n1\r\nxx", "90|1");
     }
     void endOfFileByteIsNoData() {
@@ -375,7 +376,6 @@ private Q_SLOTS:
         row(kKanaFile, "101st item", QByteArray("a\n").repeated(101), 101, "100 項目以下");
         row(kKanaFile, "blanks after the last line", "a\r\n  ", 2, "空白");
         row(kSettingsFile, "with one item", "60\r\n", 1, "2 つの値");
-        row(kSettingsFile, "round length not a number", "abc,1\r\n", 1, "1 以上");
         row(kSettingsFile, "auto-save above 2", "60\r\n3\r\n", 2, "0、1、2 のどれか");
         row(kSettingsFile, "auto-save below 0", "60,-1\r\n", 1, "0、1、2 のどれか");
     }
