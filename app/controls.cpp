@@ -78,6 +78,30 @@ void Shape::paintEvent(QPaintEvent*) {
     p.fillRect(rect(), colour_);
 }
 
+void TagLabel::paintEvent(QPaintEvent* event) {
+    if (!wordWrap()) return QLabel::paintEvent(event);
+    const QRect area = contentsRect();
+    const QFontMetrics metrics(font());
+    QStringList lines{QString()};
+    for (const QChar c : text()) {
+        if (!lines.last().isEmpty() && metrics.horizontalAdvance(lines.last() + c) > area.width())
+            lines << QString();
+        lines.last() += c;
+    }
+    QPainter p(this);
+    drawFrame(&p);
+    p.setPen(palette().color(foregroundRole()));
+    const int height = metrics.height() * static_cast<int>(lines.size());
+    int y = area.top();
+    if (alignment() & Qt::AlignVCenter) y += (area.height() - height) / 2;
+    if (alignment() & Qt::AlignBottom) y += area.height() - height;
+    for (const QString& line : lines) {
+        p.drawText(QRect(area.left(), y, area.width(), metrics.height()),
+                   static_cast<int>(alignment() & Qt::AlignHorizontal_Mask), line);
+        y += metrics.height();
+    }
+}
+
 void ClickFrame::mousePressEvent(QMouseEvent* event) {
     QGroupBox::mousePressEvent(event);
     Q_EMIT clicked();

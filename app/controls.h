@@ -2,11 +2,13 @@
 
 // Controls the toolkit lacks as such: the picture toggle with a third state,
 // combo boxes that report only a pick from their list, filled rectangles and
-// lines, and a frame that reports clicks.
+// lines, a frame that reports clicks, and a label that wraps between any two
+// characters.
 
 #include <QColor>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QToolButton>
 #include <QWidget>
 
@@ -75,6 +77,18 @@ Q_SIGNALS:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+};
+
+// A label that, with word wrap on, breaks its text between any two characters
+// where the next one would not fit, as Japanese text is set: a tag one
+// character wide reads down, a character a line. Qt's own wrapping keeps a
+// leading full-width space with the character after it and clips that one.
+class TagLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 };
 
 } // namespace kb

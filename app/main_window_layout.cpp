@@ -151,8 +151,11 @@ void MainWindow::buildLayout() {
     place(shpJikanK, 225, 945, 8745, 75);
 
     // Second row: question, score, mode and the answer-history panel.
+    // The tags beside controls keep a label's first placement, top left.
     const auto tag = [](QWidget* parent, const QString& text, double points, const QColor& ground) {
-        QLabel* l = label(parent, text, points, false, Qt::AlignCenter);
+        QLabel* l = new TagLabel(text, parent);
+        l->setFont(gothicFont(points));
+        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         l->setWordWrap(true);
         colour(l, Qt::white, ground);
         return l;
@@ -172,6 +175,7 @@ void MainWindow::buildLayout() {
                               QStringLiteral("999")};
     for (int i = 0; i < 4; ++i) {
         QLabel* t = tag(Frame2[1], tags[i], 11.25, grounds[i]);
+        t->setAlignment(Qt::AlignCenter);
         t->setWordWrap(false);
         t->setFrameShape(QFrame::Panel);
         t->setFrameShadow(QFrame::Sunken);
