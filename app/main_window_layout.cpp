@@ -261,6 +261,25 @@ void MainWindow::buildLayout() {
     nameSet(Frame2, "Frame2");
     nameSet(Label2, "Label2");
     nameSet(lblTen, "lblTen");
+
+    // What a screen reader says. A control that takes input is named by its
+    // tag or caption, and the tag beside it is linked to it; a label showing a
+    // value keeps the value as its name, so "5, 得点" is read, not "得点".
+    const std::pair<QWidget*, const char16_t*> names[] = {
+        {txtKaitou, u"解答"}, {chkAs, u"自動保存"}, {cboJikan, u"プレイ秒数"},
+        {cboSet, u"モード"},  {msgRireki, u"履歴"}, {lstRireki, u"履歴"}};
+    for (const auto& [control, name] : names)
+        control->setAccessibleName(QString::fromUtf16(name));
+    Label1[1]->setBuddy(cboJikan);
+    Label2[0]->setBuddy(lblMondai);
+    Label2[1]->setBuddy(txtKaitou);
+    Label2[6]->setBuddy(cboSet);
+    const std::pair<QLabel*, const char16_t*> meanings[] = {
+        {lblMondai, u"問題"},   {lblOk, u"OK"},       {lblNg, u"NG"},       {lblMoji_T, u"文字数"},
+        {lblByou, u"秒当たり"}, {lblRitu, u"正解率"}, {lblTen[0], u"語頭"}, {lblTen[1], u"語尾"},
+        {lblTen[2], u"語中"},   {lblTen[3], u"得点"}};
+    for (const auto& [shown, meaning] : meanings)
+        shown->setAccessibleDescription(QString::fromUtf16(meaning));
 }
 
 } // namespace kb

@@ -1,6 +1,7 @@
 #include "app/message_boxes.h"
 #include "support/window_fixture.h"
 
+#include <QAccessible>
 #include <QImage>
 #include <QTest>
 #include <QTimer>
@@ -110,6 +111,40 @@ private Q_SLOTS:
                           Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(&c, &wheel);
         QCOMPARE(c.currentText() + QString::number(picks), QStringLiteral("201"));
+    }
+
+    // What a screen reader gets: names for the controls, linked tags, and
+    // values with their meaning.
+    void screenReaderHearsTheGame() {
+        WindowFixture f(QStringLiteral("あ\r\n"));
+        MainWindow& w = f.load();
+        const auto said = [](QWidget* c, QAccessible::Text t) {
+            return QAccessible::queryAccessibleInterface(c)->text(t);
+        };
+        // On Linux a combo box's name is its text; its tag comes as the label.
+        const auto tag = [](QWidget* c) {
+            const auto labels =
+                QAccessible::queryAccessibleInterface(c)->relations(QAccessible::Label);
+            return labels.isEmpty() ? QString() : labels[0].first->text(QAccessible::Name);
+        };
+        QStringList heard;
+        for (QWidget* c :
+             std::initializer_list<QWidget*>{txtKaitou(w), chkAs(w), msgRireki(w), lstRireki(w)})
+            heard << said(c, QAccessible::Name);
+        for (QWidget* c : std::initializer_list<QWidget*>{txtKaitou(w), cboJikan(w), cboSet(w)})
+            heard << tag(c);
+        QCOMPARE(heard.join(u'|'),
+                 QStringLiteral("解答|自動保存|履歴|履歴|　解答|プレイ秒数|モード"));
+        // The question label's name is the question itself, so Qt announces
+        // each new question as a change of name.
+        startRound(w);
+        answer(w, QStringLiteral("あさ"));
+        QCOMPARE(said(lblMondai(w), QAccessible::Name) + u',' +
+                     said(lblMondai(w), QAccessible::Description),
+                 lblMondai(w)->text() + QStringLiteral(",問題"));
+        QCOMPARE(said(lblTen(w, 3), QAccessible::Name) + u',' +
+                     said(lblTen(w, 3), QAccessible::Description),
+                 QStringLiteral("1,得点"));
     }
 
     // Enter takes OK, Escape Cancel; a box with OK alone answers OK to either.
