@@ -63,6 +63,8 @@ private Q_SLOTS:
                               cboSet(w)->currentText(), cboSet(w)->itemText(1)}),
                  (QStringList{"", "75", "10", "180", "１文字", "２文字"}));
         QVERIFY(cboJikan(w)->count() == 18 && cboSet(w)->count() == 2);
+        QTest::keyClick(cboSet(w), Qt::Key_Down); // the list stands on the set shown
+        QCOMPARE(cboSet(w)->currentText(), QStringLiteral("２文字"));
         // The switch left its initial off state, so its handler stored the values
         // just read, in the program's own form.
         QCOMPARE(readBytes(kSettingsFile), QByteArray("75,2\r\n"));
