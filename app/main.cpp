@@ -1,8 +1,7 @@
-#include "assets/assets.h"
+#include "application.h"
 #include "chm_help_viewer.h"
 #include "core/clock.h"
 #include "drill/random_source.h"
-#include "fonts.h"
 #include "main_window.h"
 #include "message_boxes.h"
 
@@ -10,12 +9,9 @@
 #include <QRandomGenerator>
 
 int main(int argc, char* argv[]) {
+    kb::choosePlatform();
     QApplication app(argc, argv);
-    kb::initAssets();
-    QApplication::setApplicationName(QStringLiteral("kotobaru"));
-    QGuiApplication::setDesktopFileName(QStringLiteral("jp.kotobaru.kotobaru"));
-    QApplication::setApplicationDisplayName(QStringLiteral("コトバル"));
-    QApplication::setFont(kb::gothicFont(9));
+    kb::setUpApplication();
 
     kb::SystemClock clock;
     kb::RandomSource random(QRandomGenerator::system()->generate64());

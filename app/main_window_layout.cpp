@@ -73,6 +73,9 @@ void MainWindow::buildLayout() {
     setWindowTitle(QStringLiteral("コトバル"));
     setWindowIcon(svgIcon(QStringLiteral(":/assets/icon.svg"), QSize(32, 32)));
     setFixedSize(px(9465), px(6780));
+    // Without the maximise hint no decoration, X11's or Qt's own on Wayland, offers one.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFont(gothicFont(9));
 
     // The strip along the top: logo and the five picture buttons.
