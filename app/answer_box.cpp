@@ -2,6 +2,7 @@
 
 #include "core/kana_convert.h"
 #include "core/romaji.h"
+#include "input_method.h"
 
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -14,12 +15,17 @@ AnswerBox::AnswerBox(QWidget* parent) : QLineEdit(parent) {
     setInputMethodHints(Qt::ImhPreferLowercase | Qt::ImhNoAutoUppercase);
 }
 
+void AnswerBox::setSystemInputMethod(SystemInputMethod* method) {
+    system_ = method;
+    setEntry(system_ ? Entry::Direct : Entry::Hiragana);
+}
+
 void AnswerBox::setEntry(Entry entry) {
     if (entry != entry_) commitPending();
     entry_ = entry;
-    setToolTip(entry_ == Entry::Hiragana
-                   ? QStringLiteral("ひらがな入力（半角/全角キーで直接入力）")
-                   : QStringLiteral("直接入力（半角/全角キーでひらがな入力）"));
+    setToolTip(system_                    ? QStringLiteral("入力メソッドで入力")
+               : entry_ == Entry::Hiragana ? QStringLiteral("ひらがな入力（半角/全角キーで直接入力）")
+                                           : QStringLiteral("直接入力（半角/全角キーでひらがな入力）"));
 }
 
 void AnswerBox::setAnswer(const QString& text) {
@@ -59,7 +65,7 @@ void AnswerBox::convertAll(QString (*convert)(QStringView)) {
 }
 
 bool AnswerBox::composes(const QKeyEvent* event) const {
-    if (entry_ != Entry::Hiragana || systemComposing_) return false;
+    if (system_ || entry_ != Entry::Hiragana || systemComposing_) return false;
     if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
         return false;
     const QString t = event->text();
@@ -69,8 +75,8 @@ bool AnswerBox::composes(const QKeyEvent* event) const {
 void AnswerBox::keyPressEvent(QKeyEvent* event) {
     const int key = event->key();
     const bool ctrlSpace = key == Qt::Key_Space && (event->modifiers() & Qt::ControlModifier);
-    if (key == Qt::Key_Zenkaku_Hankaku || key == Qt::Key_Zenkaku || key == Qt::Key_Hankaku ||
-        ctrlSpace) {
+    if (!system_ && (key == Qt::Key_Zenkaku_Hankaku || key == Qt::Key_Zenkaku ||
+                     key == Qt::Key_Hankaku || ctrlSpace)) {
         setEntry(entry_ == Entry::Hiragana ? Entry::Direct : Entry::Hiragana);
         event->accept();
         return;
@@ -140,7 +146,10 @@ void AnswerBox::inputMethodEvent(QInputMethodEvent* event) {
 }
 
 void AnswerBox::focusInEvent(QFocusEvent* event) {
-    setEntry(Entry::Hiragana);
+    if (system_)
+        system_->turnOn(this);
+    else
+        setEntry(Entry::Hiragana);
     QLineEdit::focusInEvent(event);
 }
 

@@ -6,6 +6,8 @@
 
 namespace kb {
 
+class SystemInputMethod;
+
 // The answer box. Enter goes first to the key-press handler, which may consume
 // it by setting the key code to 0.
 //
@@ -13,12 +15,17 @@ namespace kb {
 // letters typed directly compose hiragana, with the letters not yet forming a
 // kana shown underlined after the cursor, as an input method shows them. Text
 // that a system input method commits goes in as it comes.
+//
+// With the desktop's input method at hand the box leaves typing to it: it
+// switches it on whenever the box takes the focus, and neither composes kana
+// nor takes 半角/全角 and Ctrl+Space, which are the method's keys then.
 class AnswerBox : public QLineEdit {
     Q_OBJECT
 public:
     enum class Entry { Hiragana, Direct };
 
     explicit AnswerBox(QWidget* parent = nullptr);
+    void setSystemInputMethod(SystemInputMethod* method);
     std::function<void(std::int16_t& keyAscii)> onKeyPress;
 
     Entry entry() const { return entry_; }
@@ -42,6 +49,7 @@ private:
     void commitPending();
     void convertAll(QString (*convert)(QStringView));
 
+    SystemInputMethod* system_ = nullptr;
     Entry entry_ = Entry::Hiragana;
     QString pending_;
     bool systemComposing_ = false;

@@ -1,5 +1,6 @@
 #include "application.h"
 #include "chm_help_viewer.h"
+#include "input_method.h"
 #include "core/clock.h"
 #include "drill/random_source.h"
 #include "main_window.h"
@@ -17,7 +18,8 @@ int main(int argc, char* argv[]) {
     kb::RandomSource random(QRandomGenerator::system()->generate64());
     kb::QtMessageBoxes messages;
     kb::ChmHelpViewer help;
-    kb::MainWindow window({clock, random, messages, help});
+    const auto inputMethod = kb::connectSystemInputMethod();
+    kb::MainWindow window({clock, random, messages, help, inputMethod.get()});
     if (!window.Form_Load()) return 1;
     return QApplication::exec();
 }

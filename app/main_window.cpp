@@ -26,7 +26,7 @@ using texts::kCaption;
 
 MainWindow::MainWindow(const Collaborators& c, QWidget* parent)
     : QWidget(parent), clock_(c.clock), random_(c.random), messages_(c.messages), help_(c.help) {
-    buildLayout();
+    buildLayout(c.inputMethod);
     wireEvents();
     // Both timers tick from the window's creation; the flags decide whether a tick does anything.
     tmrStart.setInterval(1000);

@@ -25,6 +25,7 @@ class PickComboBox;
 class PictureToggle;
 class RandomSource;
 class Shape;
+class SystemInputMethod;
 
 // What the window needs from outside, assembled in main() or by a test.
 struct Collaborators {
@@ -32,6 +33,7 @@ struct Collaborators {
     RandomSource& random;
     MessageBoxes& messages;
     HelpViewer& help;
+    SystemInputMethod* inputMethod = nullptr; // none: the answer box composes kana itself
 };
 
 // frmMain: owns the drill state and the controls. Handlers are thin: they read
@@ -99,7 +101,7 @@ private:
     QLabel* lblByou = nullptr;
     std::array<QLabel*, 4> lblTen{};
 
-    void buildLayout();
+    void buildLayout(SystemInputMethod* inputMethod);
     void wireEvents();
     void SetupHistoryGrid();
     void NextQuestion();

@@ -69,7 +69,7 @@ QToolButton* pictureButton(QWidget* parent, const QString& caption, const QStrin
 
 } // namespace
 
-void MainWindow::buildLayout() {
+void MainWindow::buildLayout(SystemInputMethod* inputMethod) {
     setWindowTitle(QStringLiteral("コトバル"));
     setWindowIcon(svgIcon(QStringLiteral(":/assets/icon.svg"), QSize(32, 32)));
     setFixedSize(px(9465), px(6780));
@@ -213,6 +213,7 @@ void MainWindow::buildLayout() {
     Label2[1] = tag(Frame1, QStringLiteral("　解答"), 12, QColor(192, 0, 0));
     place(Label2[1], 225, 2100, 390, 1005);
     txtKaitou = new AnswerBox(Frame1);
+    txtKaitou->setSystemInputMethod(inputMethod);
     place(txtKaitou, 600, 2100, 5900, 1005);
     txtKaitou->setFont(gothicFont(39.75));
     txtKaitou->setMaxLength(std::numeric_limits<int>::max()); // the answer box has no length limit

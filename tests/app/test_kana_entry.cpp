@@ -1,3 +1,4 @@
+#include "app/input_method.h"
 #include "support/window_fixture.h"
 
 #include <QInputMethodEvent>
@@ -90,6 +91,27 @@ private Q_SLOTS:
         QCOMPARE(g.box()->text(), QStringLiteral("ka朝ka"));
         QTest::keyClick(g.box(), Qt::Key_Return);
         QCOMPARE(g.log()->count(), 1);
+    }
+
+    // With the desktop's method at hand its keys and letters are its own, and
+    // each time the box takes the focus it is asked for hiragana.
+    void theDesktopsInputMethodTypesAlone() {
+        struct Method : SystemInputMethod {
+            int calls = 0;
+            void turnOn(QWidget*) override { ++calls; }
+        } method;
+        Game g;
+        g.box()->setSystemInputMethod(&method);
+        for (int i = 1; i <= 2; ++i) {
+            QFocusEvent in(QEvent::FocusIn);
+            QApplication::sendEvent(g.box(), &in);
+            QCOMPARE(method.calls, i);
+        }
+        QTest::keyClicks(g.box(), QStringLiteral("ka"));
+        QTest::sendKeyEvent(QTest::Press, g.box(), Qt::Key_Zenkaku_Hankaku, QString(), {});
+        QTest::keyClick(g.box(), Qt::Key_Space, Qt::ControlModifier);
+        QTest::keyClicks(g.box(), QStringLiteral("a"));
+        QCOMPARE(g.box()->text() + '|' + g.box()->pending(), QStringLiteral("kaa|"));
     }
 };
 
