@@ -98,17 +98,14 @@ bool qtHasInputContext(const QString& name) {
 } // namespace
 
 QString ibusAddressFile(const QProcessEnvironment& env, const QString& machineId) {
-    QString display;
+    QString display = QStringLiteral("unix-0");
     if (const QString wayland = env.value(QStringLiteral("WAYLAND_DISPLAY")); !wayland.isEmpty()) {
         display = QStringLiteral("unix-") + wayland;
-    } else {
+    } else if (const QString x = env.value(QStringLiteral("DISPLAY")); !x.isEmpty()) {
         // host:number.screen, the host "unix" when left out
-        const QString x = env.value(QStringLiteral("DISPLAY"));
-        const qsizetype colon = x.lastIndexOf(u':');
-        if (colon < 0) return {};
-        const QString host = x.left(colon);
+        const QString host = x.section(u':', 0, 0);
         display = (host.isEmpty() ? QStringLiteral("unix") : host) + u'-' +
-                  x.mid(colon + 1).section(u'.', 0, 0);
+                  x.section(u':', 1).section(u'.', 0, 0);
     }
     QString config = env.value(QStringLiteral("XDG_CONFIG_HOME"));
     if (!QDir::isAbsolutePath(config)) config = env.value(QStringLiteral("HOME")) + "/.config";

@@ -23,7 +23,7 @@ public:
 std::unique_ptr<SystemInputMethod> connectSystemInputMethod();
 
 // Where ibus keeps the address of its bus for this display, as ibus itself
-// works it out; empty without a display.
+// works it out.
 QString ibusAddressFile(const QProcessEnvironment& env, const QString& machineId);
 
 } // namespace kb

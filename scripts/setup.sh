@@ -13,6 +13,7 @@ packages=(
   libbenchmark-dev
   desktop-file-utils appstream dpkg-dev file
   libx11-dev libxdamage-dev
+  fcitx5 fcitx5-mozc fcitx5-frontend-qt6 dbus-daemon dbus-bin
 )
 
 missing=()

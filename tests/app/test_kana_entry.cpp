@@ -2,6 +2,7 @@
 #include "support/window_fixture.h"
 
 #include <QInputMethodEvent>
+#include <QProcessEnvironment>
 #include <QTest>
 
 using namespace kb;
@@ -112,6 +113,22 @@ private Q_SLOTS:
         QTest::keyClick(g.box(), Qt::Key_Space, Qt::ControlModifier);
         QTest::keyClicks(g.box(), QStringLiteral("a"));
         QCOMPARE(g.box()->text() + '|' + g.box()->pending(), QStringLiteral("kaa|"));
+    }
+
+    // ibus keeps its bus address in a file named after the machine and the display.
+    void ibusAddressFileFollowsTheDisplay() {
+        const auto file = [](const QStringList& variables) {
+            QProcessEnvironment env;
+            env.insert("HOME", "/h");
+            for (const QString& v : variables) env.insert(v.section(u'=', 0, 0), v.section(u'=', 1));
+            return ibusAddressFile(env, "m");
+        };
+        QCOMPARE((QStringList{file({"DISPLAY=:12.1"}), file({"DISPLAY=host:3.0"}), file({}),
+                              file({"DISPLAY=:0", "WAYLAND_DISPLAY=wayland-1"}),
+                              file({"XDG_CONFIG_HOME=cfg"}), file({"XDG_CONFIG_HOME=/c"})}),
+                 (QStringList{"/h/.config/ibus/bus/m-unix-12", "/h/.config/ibus/bus/m-host-3",
+                              "/h/.config/ibus/bus/m-unix-0", "/h/.config/ibus/bus/m-unix-wayland-1",
+                              "/h/.config/ibus/bus/m-unix-0", "/c/ibus/bus/m-unix-0"}));
     }
 };
 

@@ -27,6 +27,7 @@ struct WindowFixture {
     RandomSource random{12345};
     FakeMessages messages;
     FakeHelp help;
+    SystemInputMethod* inputMethod = nullptr;
     std::unique_ptr<MainWindow> window;
 
     // The four files a fresh installation has, unless a test overrides them.
@@ -42,7 +43,7 @@ struct WindowFixture {
     MainWindow& make() {
         static const bool pictures = (initAssets(), true); // as main() does, once
         Q_UNUSED(pictures);
-        window = std::make_unique<MainWindow>(Collaborators{clock, random, messages, help});
+        window = std::make_unique<MainWindow>(Collaborators{clock, random, messages, help, inputMethod});
         return *window;
     }
 
