@@ -14,6 +14,7 @@ packages=(
   desktop-file-utils appstream dpkg-dev file
   libx11-dev libxdamage-dev
   fcitx5 fcitx5-mozc fcitx5-frontend-qt6 dbus-daemon dbus-bin
+  at-spi2-core python3-pyatspi weston xwayland qt6-wayland
 )
 
 missing=()
