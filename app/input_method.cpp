@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <QSysInfo>
 #include <QTimer>
 
@@ -46,33 +47,66 @@ private:
     }
 };
 
-// ibus has a bus of its own and one engine for the whole desktop: switching to
-// a Japanese engine is switching it on. Mozc's, Anthy's and KKC's engines start
-// in hiragana.
+// ibus has a bus of its own and, by default, one engine for the whole desktop:
+// switching it to a Japanese engine switches the method on. Mozc's engine then
+// starts as its own settings say (direct input, as Debian ships it), so the
+// engine is asked for hiragana as well; ibus lets only Qt's connection talk to
+// our input context, but the engine serving the focused field takes requests
+// from anyone on the bus.
 class IBus : public SystemInputMethod {
 public:
     explicit IBus(const QDBusConnection& bus) : bus_(bus) {}
 
     void turnOn(QWidget* field) override {
         if (!field || !field->hasFocus()) return;
-        const QStringList engines = engine_.isEmpty()
-                                        ? QStringList{"mozc-jp", "anthy", "kkc"}
-                                        : QStringList{engine_};
-        for (const QString& engine : engines) {
+        for (const Engine& engine : kEngines) {
+            if (engine_ && engine_ != &engine) continue;
             QDBusMessage m = QDBusMessage::createMethodCall(
-                QStringLiteral("org.freedesktop.IBus"), QStringLiteral("/org/freedesktop/IBus"),
-                QStringLiteral("org.freedesktop.IBus"), QStringLiteral("SetGlobalEngine"));
-            m << engine;
-            if (bus_.call(m, QDBus::Block, 500).type() == QDBusMessage::ReplyMessage) {
-                engine_ = engine;
-                return;
-            }
+                "org.freedesktop.IBus", "/org/freedesktop/IBus", "org.freedesktop.IBus",
+                "SetGlobalEngine");
+            m << QString::fromLatin1(engine.name);
+            if (bus_.call(m, QDBus::Block, 500).type() != QDBusMessage::ReplyMessage) continue;
+            engine_ = &engine;
+            askForHiragana(field, 5);
+            return;
         }
     }
 
 private:
+    struct Engine {
+        const char* name;
+        const char* service;
+    };
+    static constexpr Engine kEngines[] = {{"mozc-jp", "com.google.IBus.Mozc"},
+                                          {"anthy", "org.freedesktop.IBus.Anthy"},
+                                          {"kkc", "org.freedesktop.IBus.KKC"}};
+
+    // The engine's instances are children of one path; with the desktop's one
+    // engine there is a single one, made as the engine is switched to.
+    void askForHiragana(QPointer<QWidget> field, int left) {
+        if (!field || !field->hasFocus() || left == 0) return;
+        const QString service = QString::fromLatin1(engine_->service);
+        const QDBusMessage reply = bus_.call(
+            QDBusMessage::createMethodCall(service, "/org/freedesktop/IBus/Engine",
+                                           "org.freedesktop.DBus.Introspectable", "Introspect"),
+            QDBus::Block, 500);
+        static const QRegularExpression child(QStringLiteral("<node name=\"(\\d+)\""));
+        auto nodes = child.globalMatch(reply.arguments().value(0).toString());
+        if (!nodes.hasNext()) {
+            QTimer::singleShot(50, field, [=, this] { askForHiragana(field, left - 1); });
+            return;
+        }
+        while (nodes.hasNext()) {
+            QDBusMessage m = QDBusMessage::createMethodCall(
+                service, "/org/freedesktop/IBus/Engine/" + nodes.next().captured(1),
+                "org.freedesktop.IBus.Engine", "PropertyActivate");
+            m << QStringLiteral("InputMode.Hiragana") << 1u;
+            bus_.call(m, QDBus::NoBlock);
+        }
+    }
+
     QDBusConnection bus_;
-    QString engine_;
+    const Engine* engine_ = nullptr;
 };
 
 QString ibusAddress(const QProcessEnvironment& env) {

@@ -13,7 +13,7 @@ packages=(
   libbenchmark-dev
   desktop-file-utils appstream dpkg-dev file
   libx11-dev libxdamage-dev
-  fcitx5 fcitx5-mozc fcitx5-frontend-qt6 dbus-daemon dbus-bin
+  fcitx5 fcitx5-mozc fcitx5-frontend-qt6 dbus-daemon dbus-bin ibus ibus-mozc
   at-spi2-core python3-pyatspi weston xwayland qt6-wayland
 )
 
