@@ -33,9 +33,18 @@ private:
     bool fixed_;
 };
 
+// The header row has a fixed height, so its size hint is that height: Qt would
+// otherwise lay out every header text again at each change of the grid.
+class FixedHeader : public QHeaderView {
+public:
+    using QHeaderView::QHeaderView;
+    QSize sizeHint() const override { return {0, minimumHeight()}; }
+};
+
 } // namespace
 
 HistoryGrid::HistoryGrid(QWidget* parent) : QTableView(parent) {
+    setHorizontalHeader(new FixedHeader(Qt::Horizontal, this));
     setModel(&model_);
     setItemDelegate(new CellDelegate(false, this));
     setItemDelegateForColumn(0, new CellDelegate(true, this));

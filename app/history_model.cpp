@@ -7,11 +7,6 @@
 namespace kb {
 namespace {
 
-// Texts are joined by a character none can hold: decoding code page 932
-// never yields the noncharacter U+FFFF, and saved texts pass through that
-// decoding. A control character such as U+001F can come from a history file.
-constexpr QChar kSeparator = QChar(0xFFFF);
-
 // Which of a row's texts each column shows, or -1 for its numbers.
 constexpr int kTextOf[HistoryModel::kColumns] = {-1, 0, 1, 2, -1, -1, -1, -1, 3, 4, 5};
 
@@ -30,19 +25,23 @@ int HistoryModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : kColumns;
 }
 
+const HistoryModel::Texts& HistoryModel::textsOf(const Row& row) const {
+    if (row.start >= kAdded) return added_[row.start - kAdded];
+    if (row.start != shownStart_) {
+        historyTexts(bytes_, row.start, shown_);
+        shownStart_ = row.start;
+    }
+    return shown_;
+}
+
 QString HistoryModel::cell(int row, int column) const {
     if (row < 0 || row >= rowCount() || column < 0 || column >= kColumns) return {};
     const Row& r = rows_[static_cast<size_t>(row)];
-    if (r.texts.isEmpty()) return {};
+    if (r.start == kBlank) return {};
     if (column == 0) return QString::number(row + 1);
     const int text = kTextOf[column];
     if (text < 0) return QString::number(r.numbers[static_cast<size_t>(column - 4)]);
-    qsizetype start = 0;
-    for (int t = 0; t < text; ++t)
-        start = r.texts.indexOf(kSeparator, start) + 1;
-    qsizetype end = r.texts.indexOf(kSeparator, start);
-    if (end < 0) end = r.texts.size();
-    return r.texts.mid(start, end - start);
+    return textsOf(r)[static_cast<size_t>(text)];
 }
 
 QVariant HistoryModel::data(const QModelIndex& index, int role) const {
@@ -61,33 +60,21 @@ QVariant HistoryModel::headerData(int section, Qt::Orientation orientation, int 
     return {};
 }
 
-HistoryModel::Row HistoryModel::compact(const HistoryRecord& record) {
-    const QString* texts[] = {&record.date, &record.time,  &record.set,
-                              &record.rate, &record.speed, &record.length};
-    qsizetype size = 5;
-    for (const QString* t : texts)
-        size += t->size();
-    Row row;
-    row.texts = QString(size, Qt::Uninitialized);
-    QChar* out = row.texts.data();
-    for (const QString* t : texts) {
-        if (t != texts[0]) *out++ = kSeparator;
-        out = std::copy(t->begin(), t->end(), out);
-    }
-    row.numbers = {record.okCount, record.ngCount, record.typedChars, record.score};
-    return row;
-}
-
 void HistoryModel::setDataRowCount(int rows) {
     rows = std::max(0, rows);
     const int now = rowCount();
     if (rows > now) {
         beginInsertRows({}, now, rows - 1);
-        rows_.resize(static_cast<size_t>(rows));
+        rows_.resize(static_cast<size_t>(rows), Row{kBlank, {}});
         endInsertRows();
     } else if (rows < now) {
         beginRemoveRows({}, rows, now - 1);
         rows_.resize(static_cast<size_t>(rows));
+        if (rows == 0) {
+            bytes_.clear();
+            added_.clear();
+            forgetShown();
+        }
         endRemoveRows();
     }
 }
@@ -95,15 +82,20 @@ void HistoryModel::setDataRowCount(int rows) {
 void HistoryModel::appendRecord(const HistoryRecord& record) {
     const int row = rowCount();
     beginInsertRows({}, row, row);
-    rows_.push_back(compact(record));
+    added_.push_back({record.date, record.time, record.set, record.rate, record.speed,
+                      record.length});
+    rows_.push_back({kAdded + static_cast<std::uint32_t>(added_.size() - 1),
+                     {record.okCount, record.ngCount, record.typedChars, record.score}});
     endInsertRows();
 }
 
 void HistoryModel::load(const QString& historyFile) {
-    std::vector<Row> rows;
-    readHistory(historyFile, [&rows](const HistoryRecord& r) { rows.push_back(compact(r)); });
+    HistoryIndex index = indexHistory(historyFile);
     beginResetModel();
-    rows_ = std::move(rows);
+    rows_ = std::move(index.records);
+    bytes_ = std::move(index.bytes);
+    added_.clear();
+    forgetShown();
     endResetModel();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/history_record.h"
+#include "files/history_table.h"
 
 #include <array>
 #include <cstdint>
@@ -44,16 +45,22 @@ public:
     }
 
 private:
-    // A record's six texts joined into one string and its four numbers as
-    // they are: 32,766 records stay small and quick to load. A blank row has
-    // no texts at all.
-    struct Row {
-        QString texts;
-        std::array<std::int16_t, 4> numbers{};
-    };
-    static Row compact(const HistoryRecord& record);
+    using Texts = std::array<QString, 6>;
+    // A record's texts stay in the file's bytes until the row is shown, and its
+    // numbers are kept as numbers: 32,766 records load quickly and stay small.
+    // Records added since the load keep their texts decoded.
+    // start: in bytes_, or kBlank, or kAdded plus the index in added_
+    using Row = HistoryIndex::Record;
+    static constexpr std::uint32_t kBlank = 0xFFFFFFFF, kAdded = 0x80000000;
+    const Texts& textsOf(const Row& row) const;
+    void forgetShown() { shownStart_ = kBlank; }
 
     std::vector<Row> rows_;
+    QByteArray bytes_;
+    std::vector<Texts> added_;
+    // The row decoded last: a row's cells are asked for one after another.
+    mutable std::uint32_t shownStart_ = kBlank;
+    mutable Texts shown_;
     std::array<QString, kColumns> headers_;
     std::array<Qt::Alignment, kColumns> headerAlign_;
     std::array<Qt::Alignment, kColumns> dataAlign_;

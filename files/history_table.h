@@ -2,7 +2,10 @@
 
 #include "core/history_record.h"
 
+#include <array>
+#include <cstdint>
 #include <functional>
+#include <QByteArray>
 #include <QString>
 #include <vector>
 
@@ -14,6 +17,21 @@ namespace kb {
 void readHistory(const QString& name, const std::function<void(const HistoryRecord&)>& add);
 // Every record at once.
 std::vector<HistoryRecord> loadHistory(const QString& name);
+
+// A history file checked as readHistory checks it, with the numbers read and
+// the texts left as bytes: the grid decodes only the rows it shows.
+struct HistoryIndex {
+    struct Record {
+        std::uint32_t start; // of the record in bytes
+        std::array<std::int16_t, 4> numbers;
+    };
+    QByteArray bytes;
+    std::vector<Record> records;
+};
+HistoryIndex indexHistory(const QString& name);
+// The texts of the record at start in an index's bytes: date, time, set, rate,
+// speed and length.
+void historyTexts(const QByteArray& bytes, std::uint32_t start, std::array<QString, 6>& texts);
 // The record as the file carries it back: a double quote, which would end a
 // quoted item, becomes ”, and what code page 932 lacks becomes "?".
 HistoryRecord storedForm(HistoryRecord record);

@@ -591,10 +591,19 @@ bool SequentialFile::needsQuotes(QStringView text) {
     return false;
 }
 
+void SequentialFile::readFrom(const QByteArray& bytes, qsizetype position) {
+    close();
+    data_ = bytes;
+    pos_ = position;
+    itemStart_ = position;
+    mode_ = Mode::Read;
+}
+
 QByteArrayView SequentialFile::nextItem() {
     if (mode_ != Mode::Read) throw Error(Kind::CannotRead, name_);
     qsizetype p = pos_;
-    while (p < data_.size() && data_[p] == ' ')
+    const char* d = data_.constData(); // data_[p] would check for a detach at every byte
+    while (p < data_.size() && d[p] == ' ')
         ++p;
     itemStart_ = p;
     if (p >= data_.size()) {
@@ -604,7 +613,7 @@ QByteArrayView SequentialFile::nextItem() {
     const ItemBounds item = scanItem(data_, p);
     pos_ = item.next;
     if (pos_ >= data_.size()) endsInOpenQuote_ = item.openQuote;
-    return QByteArrayView(data_.constData() + item.start, item.end - item.start);
+    return QByteArrayView(d + item.start, item.end - item.start);
 }
 
 QString SequentialFile::readString() {

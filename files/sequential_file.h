@@ -42,8 +42,12 @@ public:
     // The text without quotes, then CR LF.
     void printLine(QStringView text);
 
+    // Reads bytes that a read of the whole file has checked, from position on.
+    void readFrom(const QByteArray& bytes, qsizetype position);
+
     QString readString();
     void readString(QString& into); // reusing into's buffer
+    void skipItem() { nextItem(); }
     // Decimal text with an optional sign; text that is no number reads as 0, and
     // a fraction is rounded to the nearest integer, halves away from zero.
     std::int16_t readInt16();
@@ -51,6 +55,8 @@ public:
 
     void close();
     const QString& name() const { return name_; }
+    // Read: the file's bytes, an old editor's end-of-file byte left out.
+    const QByteArray& bytes() const { return data_; }
 
     // The line the next read starts on, counted from 1 as the reader counts
     // line ends; for messages that say where a file went wrong. It counts from
@@ -58,6 +64,8 @@ public:
     int line() const { return lineOf(pos_); }
     int lineOf(qsizetype position) const { return lineAt(data_, position); }
     qsizetype position() const { return pos_; }
+    // Read: goes on at a position the caller found by reading bytes() itself.
+    void seek(qsizetype position) { pos_ = position; }
     // Whether nothing but blanks and line ends stands from position on.
     bool restIsBlank(qsizetype position) const;
     static int lineAt(QByteArrayView bytes, qsizetype pos);

@@ -8,6 +8,7 @@
 #include "files/sequential_file.h"
 #include "fuzz_support.h"
 
+#include <optional>
 #include <vector>
 
 using namespace kb;
@@ -41,9 +42,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     record.set = QStringLiteral("あいう");
     record.score = 250;
     std::vector<HistoryRecord> records;
+    // The grid's index fails as the reader does, or reads what it reads.
+    std::optional<Error> indexError;
+    HistoryIndex index;
+    try {
+        index = indexHistory(kHistoryFile);
+    } catch (const Error& e) {
+        indexError = e;
+    }
     try {
         records = loadHistory(kHistoryFile);
     } catch (const Error& e) {
+        check(indexError && indexError->kind() == e.kind() && indexError->line() == e.line() &&
+                  indexError->record() == e.record() && indexError->message() == e.message(),
+              "the index fails otherwise than the reader");
         check(isOneOf(e.kind(), {Kind::EndOfFile, Kind::Overflow, Kind::NotShiftJis}),
               "history failed with an unexpected error");
         check(e.subject() == kHistoryFile, "the error does not name the file");
@@ -65,6 +77,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
         return 0;
     }
     checkNoFileLeftOpen();
+    check(!indexError && index.records.size() == records.size(), "the index counts otherwise");
+    for (size_t i = 0; i < records.size() && !indexError; ++i) {
+        std::array<QString, 6> t;
+        historyTexts(index.bytes, index.records[i].start, t);
+        const HistoryRecord& r = records[i];
+        check(t == std::array<QString, 6>{r.date, r.time, r.set, r.rate, r.speed, r.length} &&
+                  index.records[i].numbers ==
+                      std::array<std::int16_t, 4>{r.okCount, r.ngCount, r.typedChars, r.score},
+              "the index reads a record otherwise");
+    }
     check(records.size() * 10 <= size, "more records than the bytes can hold");
 
     // The records hold the items of the file, read here item by item.

@@ -33,11 +33,20 @@ QStringList readAtStartup(const QString& name) {
         return {QString::number(s.timeLimitSeconds), QString::number(s.autoSave)};
     }
     if (name != kHistoryFile) return loadList(name, name == kKanaFile ? 100 : 5000);
-    QStringList cells;
+    // The grid's index must read what the record reader reads.
+    QStringList cells, indexed;
     for (const HistoryRecord& r : loadHistory(name))
         for (const QString& cell : r.cells())
             cells << cell;
-    return cells;
+    const HistoryIndex index = indexHistory(name);
+    std::array<QString, 6> t;
+    for (const HistoryIndex::Record& r : index.records) {
+        historyTexts(index.bytes, r.start, t);
+        const auto& [ok, ng, typed, score] = r.numbers;
+        indexed << t[0] << t[1] << t[2] << QString::number(ok) << QString::number(ng)
+                << QString::number(typed) << QString::number(score) << t[3] << t[4] << t[5];
+    }
+    return indexed == cells ? cells : QStringList{"the index reads otherwise"};
 }
 
 // Appends as the game does: the question あ excluded, or kRecord saved with a score of -7.
