@@ -5,6 +5,7 @@
 // Q_INIT_RESOURCE declares a function, which only works outside any namespace.
 static void initAssetsResource() {
     Q_INIT_RESOURCE(assets);
+    Q_INIT_RESOURCE(raster);
 }
 
 namespace kb {
