@@ -253,5 +253,17 @@ int main(int argc, char* argv[]) {
     }
     // The same again, one line per program for scripts.
     std::fputs(figures.c_str(), stdout);
+    // Every program against every other, per round, for budgets between peers.
+    for (const Program& a : programs)
+        for (const Program& b : programs) {
+            if (&a == &b) continue;
+            std::vector<double> frame, rss;
+            for (size_t i = 0; i < a.frameMs.size(); ++i) {
+                frame.push_back(a.frameMs[i] / b.frameMs[i]);
+                rss.push_back(a.rssMb[i] / b.rssMb[i]);
+            }
+            std::printf("pair %s %s frame_ratio=%.3f rss_ratio=%.3f\n", a.label.c_str(),
+                        b.label.c_str(), median(frame), median(rss));
+        }
     return 0;
 }

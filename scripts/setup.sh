@@ -15,6 +15,7 @@ packages=(
   libx11-dev libxdamage-dev
   fcitx5 fcitx5-mozc fcitx5-frontend-qt6 dbus-daemon dbus-bin ibus ibus-mozc
   at-spi2-core python3-pyatspi weston xwayland qt6-wayland
+  tipp10 libqt6sql6-sqlite
 )
 
 missing=()
