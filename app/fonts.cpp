@@ -8,9 +8,14 @@ namespace kb {
 
 QStringList gothicFamilies() {
     static const QStringList families = [] {
-        QStringList list{QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
-                         QStringLiteral("IPAPGothic"), QStringLiteral("IPA Pゴシック")};
         const QStringList installed = QFontDatabase::families(QFontDatabase::Japanese);
+        // The preferred faces that are installed: asking for one that is not
+        // makes every font the window uses look for it again, and Qt would pass
+        // it over anyway.
+        QStringList list;
+        for (const QString& f : {QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
+                                 QStringLiteral("IPAPGothic"), QStringLiteral("IPA Pゴシック")})
+            if (installed.contains(f)) list << f;
         for (const QString& f : installed) {
             const bool gothic = f.contains(QStringLiteral("Gothic"), Qt::CaseInsensitive) ||
                                 f.contains(QStringLiteral("ゴシック")) ||
