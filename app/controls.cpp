@@ -44,6 +44,9 @@ void PictureToggle::paintEvent(QPaintEvent*) {
 }
 
 PickComboBox::PickComboBox(QWidget* parent) : QComboBox(parent) {
+    // Sized already, the box need not measure its items to size itself when it
+    // becomes editable; the window places it anyway.
+    resize(100, 20);
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
     setFocusPolicy(Qt::StrongFocus);

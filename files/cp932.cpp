@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <iconv.h>
@@ -137,10 +138,21 @@ qsizetype firstUndecodable(QByteArrayView bytes) {
     const qsizetype n = bytes.size();
     for (qsizetype i = 0; i < n;) {
         if (p[i] < 0x80) {
-            // Runs of ASCII, most of a history file, eight bytes at a time.
+            // Runs of ASCII, most of a history file, eight bytes at a time; the
+            // word that ends a run tells where.
             std::uint64_t word = 0;
-            while (i + 8 <= n && (std::memcpy(&word, p + i, 8), (word & 0x8080808080808080u) == 0))
-                i += 8;
+            while (i + 8 <= n) {
+                std::memcpy(&word, p + i, 8);
+                const std::uint64_t high = word & 0x8080808080808080u;
+                if (high == 0) {
+                    i += 8;
+                } else if constexpr (std::endian::native == std::endian::little) {
+                    i += std::countr_zero(high) / 8;
+                    break;
+                } else {
+                    break;
+                }
+            }
             while (i < n && p[i] < 0x80)
                 ++i;
             continue;
