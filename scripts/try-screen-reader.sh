@@ -11,11 +11,14 @@ if [ -z "${KB_A11Y_SESSION:-}" ]; then
     KB_A11Y_SESSION=1 exec dbus-run-session -- "$0" "$program"
 fi
 play=$(mktemp -d)
-trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$play"' EXIT
+pids=
+trap 'kill $pids 2>/dev/null; rm -rf "$play"' EXIT
 cp "$root"/data/* "$play/"
 export DISPLAY=:$((60 + $$ % 30))
 Xvfb "$DISPLAY" -screen 0 1024x768x24 >/dev/null 2>&1 &
+pids="$pids $!"
 /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
+pids="$pids $!"
 sleep 2
 /usr/bin/python3 - <<'PY' &
 import pyatspi
@@ -32,8 +35,10 @@ pyatspi.Registry.registerEventListener(heard, "object:property-change:accessible
 GLib.timeout_add_seconds(30, pyatspi.Registry.stop)
 pyatspi.Registry.start()
 PY
+pids="$pids $!"
 sleep 2
-(cd "$play" && QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_QPA_PLATFORM=xcb "$program" >/dev/null 2>&1) &
+(cd "$play" && QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_QPA_PLATFORM=xcb exec "$program" >/dev/null 2>&1) &
+pids="$pids $!"
 sleep 3
 window=$(xdotool search --name コトバル | head -1)
 xdotool windowfocus "$window"
