@@ -596,6 +596,9 @@ void SequentialFile::readFrom(const QByteArray& bytes, qsizetype position) {
     data_ = bytes;
     pos_ = position;
     itemStart_ = position;
+    // No file of its own: closing must not record how a file ends.
+    opened_ = {};
+    endsInOpenQuote_ = false;
     mode_ = Mode::Read;
 }
 
