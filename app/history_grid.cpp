@@ -2,7 +2,9 @@
 
 #include "layout_units.h"
 
+#include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
@@ -75,17 +77,12 @@ QString HistoryGrid::textAt(int row, int col) const {
 }
 
 void HistoryGrid::layOutColumns() {
-    static const struct {
-        const char16_t* header;
-        int width; // twips
-    } columns[] = {{u"回", 600},     {u"日付", 1400},    {u"時間", 1000}, {u"モ", 340},
-                   {u"ＯＫ", 565},   {u"ＮＧ", 565},     {u"文字", 700},  {u"得点", 600},
-                   {u"正解率", 870}, {u"秒当たり", 980}, {u"表示", 800}};
+    static const int widths[] = {600, 1400, 1000, 340, 565, 565, 700, 600, 870, 980, 800}; // twips
     setFontSize(11);
     setRows(1);
     for (int c = 0; c <= 10; ++c) {
-        setHeaderText(c, QString::fromUtf16(columns[c].header));
-        setColWidth(c, columns[c].width);
+        setHeaderText(c, QString::fromUtf16(kHistoryHeaders[static_cast<size_t>(c)]));
+        setColWidth(c, widths[c]);
     }
     for (int c = 0; c <= 10; ++c)
         setHeaderAlignment(c, Qt::AlignCenter);
@@ -152,6 +149,25 @@ void HistoryGrid::updateRowHeight() {
     verticalHeader()->setDefaultSectionSize(h);
     verticalHeader()->setMinimumSectionSize(h);
     horizontalHeader()->setFixedHeight(h);
+}
+
+void HistoryGrid::contextMenuEvent(QContextMenuEvent* event) {
+    if (!onContextMenu) return QTableView::contextMenuEvent(event);
+    event->accept();
+    onContextMenu(event->reason() == QContextMenuEvent::Mouse
+                      ? event->globalPos()
+                      : viewport()->mapToGlobal(QPoint(viewport()->width() / 3, 0)));
+}
+
+// Qt turns the Menu key into a menu request on some platforms only, and
+// Shift+F10, the other key players know for it, on none of ours.
+void HistoryGrid::keyPressEvent(QKeyEvent* event) {
+    const bool shiftF10 = event->key() == Qt::Key_F10 &&
+                          (event->modifiers() & ~Qt::KeypadModifier) == Qt::ShiftModifier;
+    if (!onContextMenu || (event->key() != Qt::Key_Menu && !shiftF10))
+        return QTableView::keyPressEvent(event);
+    QContextMenuEvent request(QContextMenuEvent::Keyboard, QPoint(), QPoint(), event->modifiers());
+    contextMenuEvent(&request);
 }
 
 } // namespace kb

@@ -2,6 +2,7 @@
 
 #include "history_model.h"
 
+#include <functional>
 #include <QTableView>
 
 namespace kb {
@@ -39,8 +40,14 @@ public:
     void loadFile(const QString& historyFile);
     void appendRecord(const HistoryRecord& record);
 
+    // The right button, the Menu key or Shift+F10 asks for the grid's menu,
+    // to be shown at a global position.
+    std::function<void(QPoint)> onContextMenu;
+
 protected:
     void showEvent(QShowEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void updateRowHeight();

@@ -44,6 +44,18 @@ QString HistoryModel::cell(int row, int column) const {
     return textsOf(r)[static_cast<size_t>(text)];
 }
 
+std::vector<HistoryRecord> HistoryModel::records() const {
+    std::vector<HistoryRecord> records(rows_.size());
+    for (size_t i = 0; i < rows_.size(); ++i) {
+        const Row& row = rows_[i];
+        if (row.start == kBlank) continue;
+        const Texts& t = textsOf(row);
+        records[i] = {t[0],           t[1],           t[2], row.numbers[0], row.numbers[1],
+                      row.numbers[2], row.numbers[3], t[3], t[4],           t[5]};
+    }
+    return records;
+}
+
 QVariant HistoryModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
     if (role == Qt::DisplayRole) return cell(index.row(), index.column());
@@ -82,8 +94,8 @@ void HistoryModel::setDataRowCount(int rows) {
 void HistoryModel::appendRecord(const HistoryRecord& record) {
     const int row = rowCount();
     beginInsertRows({}, row, row);
-    added_.push_back({record.date, record.time, record.set, record.rate, record.speed,
-                      record.length});
+    added_.push_back(
+        {record.date, record.time, record.set, record.rate, record.speed, record.length});
     rows_.push_back({kAdded + static_cast<std::uint32_t>(added_.size() - 1),
                      {record.okCount, record.ngCount, record.typedChars, record.score}});
     endInsertRows();

@@ -26,6 +26,8 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
     QString cell(int row, int column) const; // data rows from 0
+    // Every row as a record, in order; a blank row gives an empty one.
+    std::vector<HistoryRecord> records() const;
     // Adds or removes blank rows at the end.
     void setDataRowCount(int rows);
     void appendRecord(const HistoryRecord& record);

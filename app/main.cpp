@@ -19,7 +19,7 @@ int main(int argc, char* argv[]) {
     kb::QtMessageBoxes messages;
     kb::ChmHelpViewer help;
     const auto inputMethod = kb::connectSystemInputMethod();
-    kb::MainWindow window({clock, random, messages, help, inputMethod.get()});
+    kb::MainWindow window({clock, random, messages, help, inputMethod.get(), {}});
     if (!window.Form_Load()) return 1;
     return QApplication::exec();
 }

@@ -12,12 +12,14 @@
 #include "history_grid.h"
 #include "layout_units.h"
 #include "message_boxes.h"
+#include "progress_chart.h"
 #include "window_texts.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QToolButton>
 
 namespace kb {
@@ -25,7 +27,8 @@ namespace kb {
 using texts::kCaption;
 
 MainWindow::MainWindow(const Collaborators& c, QWidget* parent)
-    : QWidget(parent), clock_(c.clock), random_(c.random), messages_(c.messages), help_(c.help) {
+    : QWidget(parent), clock_(c.clock), random_(c.random), messages_(c.messages), help_(c.help),
+      chart_(std::make_unique<ProgressChart>(c.chartModule)) {
     buildLayout(c.inputMethod);
     wireEvents();
     // Both timers tick from the window's creation; the flags decide whether a tick does anything.
@@ -49,6 +52,7 @@ void MainWindow::wireEvents() {
     connect(chkAs, &PictureToggle::changed, this, &MainWindow::chkAs_Click);
     connect(fraRireki, &ClickFrame::clicked, this, &MainWindow::fraRireki_Click);
     txtKaitou->onKeyPress = [this](std::int16_t& keyAscii) { txtKaitou_KeyPress(keyAscii); };
+    msgRireki->onContextMenu = [this](QPoint at) { msgRireki_ContextMenu(at); };
 }
 
 void MainWindow::inform(const QString& text, MessageBoxes::Icon icon) {
@@ -236,6 +240,7 @@ void MainWindow::saveHistory() {
     const HistoryRecord stored =
         appendHistory(kHistoryFile, round_.record(clock_.localNow(), cboSet->currentText()));
     msgRireki->appendRecord(stored);
+    chart_->appended(stored);
 }
 
 void MainWindow::cmdHozon_Click() {
@@ -250,6 +255,7 @@ void MainWindow::cmdClear_Click() {
             return;
         clearHistory(kHistoryFile);
         msgRireki->setRows(1);
+        chart_->cleared();
         messages_.show(this, texts::kCleared, texts::kClearedTitle, MessageBoxes::Buttons::Ok,
                        MessageBoxes::Icon::Information);
     });
@@ -289,8 +295,28 @@ void MainWindow::fraRireki_Click() {
     fraRireki->setVisible(false);
 }
 
+void MainWindow::msgRireki_ContextMenu(QPoint globalPos) {
+    auto* menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("mnuRireki"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    if (chart_->installed()) {
+        connect(menu->addAction(texts::kProgressChart), &QAction::triggered, this,
+                &MainWindow::openProgressChart);
+    } else {
+        menu->addAction(texts::kProgressChartMissing)->setEnabled(false);
+    }
+    // Active from the start, so that Enter takes it when the menu came from the keyboard.
+    menu->setActiveAction(menu->actions().constFirst());
+    menu->popup(globalPos);
+}
+
+void MainWindow::openProgressChart() {
+    guarded([this] { chart_->open(this, [this] { return msgRireki->model().records(); }); });
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
     help_.closeAll(this, helpFilePath_);
+    chart_->close();
     tmrStart.stop();
     tmrBp.stop();
     event->accept();

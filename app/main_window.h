@@ -6,6 +6,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <QTimer>
 #include <QWidget>
 
@@ -23,6 +24,7 @@ class HelpViewer;
 class HistoryGrid;
 class PickComboBox;
 class PictureToggle;
+class ProgressChart;
 class RandomSource;
 class Shape;
 class SystemInputMethod;
@@ -34,6 +36,7 @@ struct Collaborators {
     MessageBoxes& messages;
     HelpViewer& help;
     SystemInputMethod* inputMethod = nullptr; // none: the answer box composes kana itself
+    QString chartModule; // empty: the progress chart's module beside the program
 };
 
 // frmMain: owns the drill state and the controls. Handlers are thin: they read
@@ -60,6 +63,9 @@ public:
     void cmdHelp_Click();
     void cmdEnd_Click();
     void fraRireki_Click();
+    // The history grid's menu, with its one entry: the progress chart.
+    void msgRireki_ContextMenu(QPoint globalPos);
+    void openProgressChart();
 
     const DrillState& state() const { return round_.state(); }
 
@@ -119,6 +125,7 @@ private:
     RandomSource& random_;
     MessageBoxes& messages_;
     HelpViewer& help_;
+    std::unique_ptr<ProgressChart> chart_;
     Round round_;
     QString helpFilePath_;
     std::int16_t barFullWidth_ = 0; // twips

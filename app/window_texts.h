@@ -13,6 +13,9 @@ inline const QString kClearAsk = QStringLiteral("履歴データをクリアし�
 inline const QString kClearAskTitle = QStringLiteral("クリア確認");
 inline const QString kCleared = QStringLiteral("履歴データをクリアしました");
 inline const QString kClearedTitle = QStringLiteral("クリア終了");
+inline const QString kProgressChart = QStringLiteral("成績グラフ…");
+inline const QString kProgressChartMissing =
+    QStringLiteral("成績グラフ（インストールされていません）");
 
 inline QString noQuestionLeft() {
     return QStringLiteral("出題できる問題がありません。\n"

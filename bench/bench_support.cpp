@@ -94,7 +94,7 @@ void Session::enter() {
 
 MainWindow& Session::start() {
     enter();
-    window_ = std::make_unique<MainWindow>(Collaborators{clock_, random_, messages_, help_});
+    window_ = std::make_unique<MainWindow>(Collaborators{clock_, random_, messages_, help_, nullptr, {}});
     if (!window_->Form_Load())
         qFatal("start-up failed: %s", qPrintable(messages_.shown.value(0).text));
     window_->tmrStart.stop();

@@ -6,6 +6,11 @@
 
 namespace kb {
 
+// The history grid's column headers: the row number, then the record's ten items.
+inline constexpr std::array<const char16_t*, 11> kHistoryHeaders = {
+    u"回",   u"日付", u"時間",   u"モ",       u"ＯＫ", u"ＮＧ",
+    u"文字", u"得点", u"正解率", u"秒当たり", u"表示"};
+
 // One saved round, the ten items of a history record in file order.
 struct HistoryRecord {
     QString date, time, set;

@@ -21,7 +21,7 @@ check "package kotobaru, its file named after name, version and architecture" \
 check "maintainer with an address" sh -c "dpkg-deb -f '$deb' Maintainer | grep -q '<.*@.*>'"
 check "a summary and a long description" [ "$(field Description | wc -l)" -ge 3 ]
 depends=$(field Depends | tr ',' '\n' | sed 's/^ *//; s/ .*//')
-for package in libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 qt6-qpa-plugins libchm1 fonts-ipafont-gothic; do
+for package in libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 libqt6charts6 qt6-qpa-plugins libchm1 fonts-ipafont-gothic; do
     check "depends on $package" sh -c "printf '%s\n' '$depends' | grep -qx '$package'"
 done
 
@@ -33,6 +33,7 @@ for path in usr/share/kotobaru/設定.txt usr/share/applications/$id.desktop usr
     check "package holds /$path" [ -f "$root/$path" ]
 done
 check "program is stripped" sh -c "file '$root/usr/libexec/kotobaru/kotobaru' | grep -q ', stripped'"
+check "the chart module lies beside the program" [ -f "$root/usr/libexec/kotobaru/kotobaru-chart.so" ]
 
 # The package installs under /usr, so its launcher must say so, not the build's
 # prefix nor the folder CPack staged the files in.

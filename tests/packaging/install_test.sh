@@ -17,6 +17,7 @@ program=$prefix/libexec/kotobaru/kotobaru
 check "program is an ELF executable out of PATH" sh -c "file -L '$program' | grep -q 'ELF.*executable'"
 # Linked against the system's Qt only: nothing may point back into the build.
 check "program has no build-tree run path" sh -c "! readelf -d '$program' | grep -E 'R(UN)?PATH' | grep -qF '$build'"
+check "the chart module lies beside the program" sh -c "file -L '${program%/*}/kotobaru-chart.so' | grep -q 'ELF.*shared object'"
 check "default files are installed unchanged" same_files "$source_dir/data" "$share/kotobaru"
 [ "$with_help" != 1 ] || check "help is installed beside the defaults" cmp -s "$build/KbHelp.chm" "$share/kotobaru/KbHelp.chm"
 

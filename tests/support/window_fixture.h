@@ -28,6 +28,7 @@ struct WindowFixture {
     FakeMessages messages;
     FakeHelp help;
     SystemInputMethod* inputMethod = nullptr;
+    QString chartModule = QStringLiteral("<none>"); // the progress chart is not installed
     std::unique_ptr<MainWindow> window;
 
     // The four files a fresh installation has, unless a test overrides them.
@@ -43,7 +44,7 @@ struct WindowFixture {
     MainWindow& make() {
         static const bool pictures = (initAssets(), true); // as main() does, once
         Q_UNUSED(pictures);
-        window = std::make_unique<MainWindow>(Collaborators{clock, random, messages, help, inputMethod});
+        window = std::make_unique<MainWindow>(Collaborators{clock, random, messages, help, inputMethod, chartModule});
         return *window;
     }
 

@@ -1,0 +1,18 @@
+#include "app/progress_chart_module.h"
+#include "chart_window.h"
+
+#include <QObject>
+
+namespace kb {
+
+class ChartModule : public QObject, public ProgressChartModule {
+    Q_OBJECT
+    Q_PLUGIN_METADATA(IID KbProgressChartModule_iid)
+    Q_INTERFACES(kb::ProgressChartModule)
+public:
+    ProgressChartWindow* createWindow(QWidget* parent) override { return new ChartWindow(parent); }
+};
+
+} // namespace kb
+
+#include "chart_module.moc"

@@ -1,0 +1,302 @@
+#include "chart_window.h"
+
+#include <algorithm>
+#include <QBoxLayout>
+#include <QChart>
+#include <QChartView>
+#include <QComboBox>
+#include <QDateTime>
+#include <QDateTimeAxis>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineSeries>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QScatterSeries>
+#include <QSignalBlocker>
+#include <QStackedWidget>
+#include <QToolTip>
+#include <QValueAxis>
+
+namespace kb {
+
+namespace {
+
+const QString kAll = QStringLiteral("すべて");
+
+} // namespace
+
+// Shows the row of the point under the mouse. Qt Charts tells when the mouse
+// meets a line, not which point is nearest, so the view finds it itself.
+class PointChartView : public QChartView {
+public:
+    PointChartView(QChart* chart, QWidget* parent) : QChartView(chart, parent) {
+        setMouseTracking(true);
+    }
+    const QList<QPointF>* points = nullptr;
+    QLineSeries* series = nullptr;
+    std::function<QString(int)> textOf;
+
+protected:
+    void mouseMoveEvent(QMouseEvent* event) override {
+        QChartView::mouseMoveEvent(event);
+        const int nearest = pointAt(event->position());
+        if (nearest < 0) return QToolTip::hideText();
+        QToolTip::showText(event->globalPosition().toPoint(), textOf(nearest), this);
+    }
+
+private:
+    int pointAt(QPointF at) const {
+        if (!points || points->isEmpty()) return -1;
+        const QRectF area = chart()->plotArea();
+        if (!area.adjusted(-8, -8, 8, 8).contains(at)) return -1;
+        const QPointF value = chart()->mapToValue(at, series);
+        const QPointF origin = chart()->mapToValue(area.bottomLeft(), series);
+        const QPointF corner = chart()->mapToValue(area.topRight(), series);
+        const double sx = area.width() / std::max(1e-9, corner.x() - origin.x());
+        const double sy = area.height() / std::max(1e-9, corner.y() - origin.y());
+        int found = -1;
+        double closest = 8.0 * 8.0; // pixels, squared
+        for (int i = 0; i < points->size(); ++i) {
+            const double dx = ((*points)[i].x() - value.x()) * sx;
+            const double dy = ((*points)[i].y() - value.y()) * sy;
+            if (dx * dx + dy * dy <= closest) {
+                closest = dx * dx + dy * dy;
+                found = i;
+            }
+        }
+        return found;
+    }
+};
+
+ChartWindow::ChartWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
+    setWindowTitle(QStringLiteral("成績グラフ"));
+    setAccessibleName(QStringLiteral("成績グラフ"));
+    setAccessibleDescription(QStringLiteral(
+        "保存した回ごとの得点か速さを、日付の順に示します。"
+        "グラフの下の要約に、表示している回数、最高、最新、直近 10 回の平均があります。"));
+    resize(820, 560);
+
+    cboView = new QComboBox(this);
+    cboView->addItems({QStringLiteral("得点"), QStringLiteral("速さ（文字/秒）")});
+    cboMode = new QComboBox(this);
+    cboLength = new QComboBox(this);
+    cmdSavePng = new QPushButton(QStringLiteral("PNG で保存…"), this);
+    cmdSavePng->setObjectName(QStringLiteral("cmdSavePng"));
+    cboView->setObjectName(QStringLiteral("cboView"));
+    cboMode->setObjectName(QStringLiteral("cboMode"));
+    cboLength->setObjectName(QStringLiteral("cboLength"));
+
+    auto* controls = new QHBoxLayout;
+    const auto labelled = [&](const QString& text, QComboBox* box) {
+        auto* label = new QLabel(text, this);
+        label->setBuddy(box);
+        controls->addWidget(label);
+        controls->addWidget(box);
+        controls->addSpacing(12);
+    };
+    labelled(QStringLiteral("表示(&V):"), cboView);
+    labelled(QStringLiteral("モード(&M):"), cboMode);
+    labelled(QStringLiteral("プレイ秒数(&L):"), cboLength);
+    controls->addStretch();
+    controls->addWidget(cmdSavePng);
+
+    chart = new QChart;
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    values = new QLineSeries;
+    // Each round a dot, and only a faint line between them: the mean is the line to follow.
+    // A light marker is one image drawn at every point, not an item per point.
+    QImage dot(7, 7, QImage::Format_ARGB32_Premultiplied);
+    dot.fill(Qt::transparent);
+    {
+        QPainter painter(&dot);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QColor(40, 70, 150));
+        painter.setBrush(QColor(90, 130, 210));
+        painter.drawEllipse(QRectF(0.5, 0.5, 6, 6));
+    }
+    values->setLightMarker(dot);
+    values->setMarkerSize(dot.width());
+    values->setPointsVisible(true);
+    values->setPen(QPen(QColor(90, 130, 210, 70), 1));
+    average = new QLineSeries;
+    average->setName(QStringLiteral("直近 10 回の平均"));
+    average->setPen(QPen(QColor(220, 120, 20), 2.5));
+    rate = new QLineSeries;
+    rate->setName(QStringLiteral("正解率（%）"));
+    rate->setPen(QPen(QColor(60, 150, 80, 120), 1));
+    best = new QScatterSeries;
+    best->setName(QStringLiteral("最高"));
+    best->setMarkerShape(QScatterSeries::MarkerShapeStar);
+    best->setMarkerSize(18);
+    best->setColor(QColor(200, 30, 40));
+    best->setBorderColor(QColor(120, 0, 0));
+    for (QXYSeries* s : std::initializer_list<QXYSeries*>{rate, values, average, best})
+        chart->addSeries(s);
+
+    axisDate = new QDateTimeAxis;
+    axisDate->setTickCount(6);
+    axisValue = new QValueAxis;
+    axisRate = new QValueAxis;
+    axisRate->setRange(0, 100);
+    axisRate->setTitleText(QStringLiteral("正解率（%）"));
+    axisRate->setLabelFormat(QStringLiteral("%d"));
+    chart->addAxis(axisDate, Qt::AlignBottom);
+    chart->addAxis(axisValue, Qt::AlignLeft);
+    chart->addAxis(axisRate, Qt::AlignRight);
+    for (QXYSeries* s : std::initializer_list<QXYSeries*>{values, average, best}) {
+        s->attachAxis(axisDate);
+        s->attachAxis(axisValue);
+    }
+    rate->attachAxis(axisDate);
+    rate->attachAxis(axisRate);
+
+    chartView = new PointChartView(chart, this);
+    chartView->setRenderHint(QPainter::Antialiasing);
+    chartView->setObjectName(QStringLiteral("chartView"));
+    chartView->setAccessibleName(QStringLiteral("成績の推移の図"));
+    chartView->setAccessibleDescription(
+        QStringLiteral("点が 1 回ずつの成績、太い線が直近 10 回の平均、星が最高の回、"
+                       "緑の細い線が正解率です。数値はグラフの下の要約にあります。"));
+    chartView->points = &series_.values;
+    chartView->series = values;
+    chartView->textOf = [this](int point) { return rowText(point); };
+    lblEmpty = new QLabel(this);
+    lblEmpty->setObjectName(QStringLiteral("lblEmpty"));
+    lblEmpty->setAlignment(Qt::AlignCenter);
+    lblEmpty->setWordWrap(true);
+    pages = new QStackedWidget(this);
+    pages->addWidget(chartView);
+    pages->addWidget(lblEmpty);
+
+    lblSummary = new QLabel(this);
+    lblSummary->setObjectName(QStringLiteral("lblSummary"));
+    lblSummary->setAccessibleName(QStringLiteral("要約"));
+    lblSummary->setWordWrap(true);
+    // Selectable by keyboard, so that Tab reaches it and a screen reader reads it.
+    lblSummary->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    lblSummary->setFocusPolicy(Qt::StrongFocus);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(controls);
+    layout->addWidget(pages, 1);
+    layout->addWidget(lblSummary);
+
+    for (QComboBox* box : {cboView, cboMode, cboLength})
+        connect(box, &QComboBox::currentIndexChanged, this, &ChartWindow::redraw);
+    connect(static_cast<QPushButton*>(cmdSavePng), &QPushButton::clicked, this,
+            &ChartWindow::askAndSave);
+}
+
+void ChartWindow::setRecords(const std::vector<HistoryRecord>& records) {
+    records_ = records;
+    data_ = readProgress(records_);
+    fillFilters(defaultFilter(data_));
+    redraw();
+}
+
+void ChartWindow::appendRecord(const HistoryRecord& record) {
+    records_.push_back(record);
+    addProgress(data_, record, static_cast<int>(records_.size()));
+    fillFilters(filter());
+    redraw();
+}
+
+// The choices are the sets and lengths found in the history, and all of them.
+void ChartWindow::fillFilters(const ProgressFilter& chosen) {
+    const QSignalBlocker blockMode(cboMode), blockLength(cboLength);
+    cboMode->clear();
+    cboMode->addItem(kAll);
+    for (const QString& set : data_.sets)
+        cboMode->addItem(set, set);
+    cboMode->setCurrentIndex(chosen.set ? std::max(0, cboMode->findData(*chosen.set)) : 0);
+    cboLength->clear();
+    cboLength->addItem(kAll);
+    for (int seconds : data_.lengths)
+        cboLength->addItem(QStringLiteral("%1秒").arg(seconds), seconds);
+    cboLength->setCurrentIndex(chosen.seconds ? std::max(0, cboLength->findData(*chosen.seconds))
+                                              : 0);
+}
+
+ProgressFilter ChartWindow::filter() const {
+    ProgressFilter f;
+    if (cboMode->currentIndex() > 0) f.set = cboMode->currentData().toString();
+    if (cboLength->currentIndex() > 0) f.seconds = cboLength->currentData().toInt();
+    return f;
+}
+
+ProgressView ChartWindow::view() const {
+    return cboView->currentIndex() == 1 ? ProgressView::Speed : ProgressView::Score;
+}
+
+void ChartWindow::redraw() {
+    series_ = progressSeries(data_, view(), filter());
+    lblSummary->setText(progressSummary(data_, series_, view()));
+    cmdSavePng->setEnabled(!series_.values.isEmpty());
+    if (series_.values.isEmpty()) {
+        lblEmpty->setText(data_.points.empty()
+                              ? QStringLiteral("グラフにできる記録がありません。"
+                                               "回を保存すると、ここに成績が表れます。")
+                              : QStringLiteral("このモードとプレイ秒数の記録はありません。"
+                                               "モードかプレイ秒数を変えてください。"));
+        pages->setCurrentWidget(lblEmpty);
+        return;
+    }
+    const bool speed = view() == ProgressView::Speed;
+    values->setName(speed ? QStringLiteral("速さ（文字/秒）") : QStringLiteral("得点"));
+    values->replace(series_.values);
+    average->replace(series_.average);
+    rate->replace(series_.rate);
+    best->replace(QList<QPointF>{series_.values[series_.best]});
+
+    qint64 lo = static_cast<qint64>(series_.values.front().x()), hi = lo;
+    for (const QPointF& p : series_.values) {
+        lo = std::min(lo, static_cast<qint64>(p.x()));
+        hi = std::max(hi, static_cast<qint64>(p.x()));
+    }
+    const qint64 margin = std::max<qint64>((hi - lo) / 40, 12 * 3600 * 1000);
+    axisDate->setFormat(dateAxisFormat(lo, hi));
+    axisDate->setRange(QDateTime::fromMSecsSinceEpoch(lo - margin),
+                       QDateTime::fromMSecsSinceEpoch(hi + margin));
+    const double span = std::max(series_.highest - series_.lowest, speed ? 0.1 : 1.0);
+    axisValue->setRange(std::min(0.0, series_.lowest - span / 20), series_.highest + span / 20);
+    axisValue->applyNiceNumbers();
+    axisValue->setLabelFormat(speed ? QStringLiteral("%.2f") : QStringLiteral("%d"));
+    axisValue->setTitleText(speed ? QStringLiteral("文字/秒") : QStringLiteral("得点"));
+    pages->setCurrentWidget(chartView);
+}
+
+QString ChartWindow::rowText(int point) const {
+    const int row =
+        data_.points[static_cast<size_t>(series_.points[static_cast<size_t>(point)])].row;
+    const HistoryRecord& record = records_[static_cast<size_t>(row - 1)];
+    const auto cells = record.cells();
+    QString head, body;
+    for (size_t c = 0; c < kHistoryHeaders.size(); ++c) {
+        head += QStringLiteral("<th>%1</th>").arg(QString::fromUtf16(kHistoryHeaders[c]));
+        body += QStringLiteral("<td align=\"right\">%1</td>")
+                    .arg((c == 0 ? QString::number(row) : cells[c - 1]).toHtmlEscaped());
+    }
+    return QStringLiteral(
+               "<table cellspacing=\"0\" cellpadding=\"2\"><tr>%1</tr><tr>%2</tr></table>")
+        .arg(head, body);
+}
+
+bool ChartWindow::savePng(const QString& file) const {
+    return chartView->grab().save(file, "PNG");
+}
+
+void ChartWindow::askAndSave() {
+    const QString file = QFileDialog::getSaveFileName(
+        this, QStringLiteral("成績グラフを PNG で保存"), QStringLiteral("成績グラフ.png"),
+        QStringLiteral("PNG 画像 (*.png)"));
+    if (file.isEmpty() || savePng(file)) return;
+    QMessageBox::warning(this, QStringLiteral("成績グラフ"),
+                         QStringLiteral("ファイル「%1」に書き込めません。"
+                                        "書き込める場所と名前を選んでください。")
+                             .arg(file));
+}
+
+} // namespace kb

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "app/progress_chart_module.h"
+#include "drill/progress.h"
+
+#include <QWidget>
+
+class QChart;
+class QComboBox;
+class QDateTimeAxis;
+class QLabel;
+class QLineSeries;
+class QScatterSeries;
+class QStackedWidget;
+class QValueAxis;
+
+namespace kb {
+
+class PointChartView;
+
+// The progress chart: the saved rounds of one set and round length, by date,
+// as score or speed, with the mean of the last ten, the best round and the
+// rate of accepted answers; a summary under it says the same in words.
+class ChartWindow : public QWidget, public ProgressChartWindow {
+public:
+    explicit ChartWindow(QWidget* parent);
+
+    QWidget* widget() override { return this; }
+    void setRecords(const std::vector<HistoryRecord>& records) override;
+    void appendRecord(const HistoryRecord& record) override;
+
+    // The chart as a PNG file; false when it cannot be written.
+    bool savePng(const QString& file) const;
+
+private:
+    void fillFilters(const ProgressFilter& chosen);
+    ProgressFilter filter() const;
+    ProgressView view() const;
+    void redraw();
+    void askAndSave();
+    // The row of the grid that shows the record of a point, as a small table.
+    QString rowText(int point) const;
+
+    std::vector<HistoryRecord> records_;
+    ProgressData data_;
+    ProgressSeries series_;
+
+    QComboBox* cboView;
+    QComboBox* cboMode;
+    QComboBox* cboLength;
+    QWidget* cmdSavePng;
+    QStackedWidget* pages;
+    PointChartView* chartView;
+    QLabel* lblEmpty;
+    QLabel* lblSummary;
+    QChart* chart;
+    QLineSeries* values;
+    QLineSeries* average;
+    QScatterSeries* best;
+    QLineSeries* rate;
+    QDateTimeAxis* axisDate;
+    QValueAxis* axisValue;
+    QValueAxis* axisRate;
+};
+
+} // namespace kb

@@ -1,0 +1,218 @@
+#include "app/history_grid.h"
+#include "chart/chart_window.h"
+#include "support/window_fixture.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QComboBox>
+#include <QImage>
+#include <QLabel>
+#include <QMenu>
+#include <QStackedWidget>
+
+using namespace kb;
+using namespace kb::test;
+
+namespace {
+
+QByteArray historyOf(int rounds) {
+    QByteArray bytes;
+    for (int i = 0; i < rounds; ++i)
+        bytes += encodeCp932(QStringLiteral("\"2026/03/%1\",\"10:00:00\",\"%2\",%3,1,%4,%3,"
+                                            "\"90.0%\",\"0.50/秒\",\"60秒\"\r\n")
+                                 .arg(i % 28 + 1, 2, 10, QLatin1Char('0'))
+                                 .arg(i % 2 ? QStringLiteral("２") : QStringLiteral("１"))
+                                 .arg(10 + i)
+                                 .arg(30 + i));
+    return bytes;
+}
+
+QMenu* openMenu() {
+    return qobject_cast<QMenu*>(QApplication::activePopupWidget());
+}
+
+QWidget* chartWindow() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w->windowTitle() == QStringLiteral("成績グラフ")) return w;
+    return nullptr;
+}
+
+QString summaryOf(QWidget* chart) {
+    return chart->findChild<QLabel*>(QStringLiteral("lblSummary"))->text();
+}
+
+HistoryRecord recordOf(const QString& date, const QString& set, int score, const QString& length) {
+    return {date,
+            QStringLiteral("12:00:00"),
+            set,
+            5,
+            1,
+            30,
+            static_cast<std::int16_t>(score),
+            QStringLiteral("83.3%"),
+            QStringLiteral("0.50/秒"),
+            length};
+}
+
+} // namespace
+
+class TestProgressChart : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void cleanup() {
+        if (QMenu* menu = openMenu()) menu->close();
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->windowTitle() == QStringLiteral("成績グラフ")) w->close();
+    }
+
+    void gridOpensItsMenu_data() {
+        QTest::addColumn<int>("how");
+        QTest::newRow("right button") << 0;
+        QTest::newRow("Menu key") << 1;
+        QTest::newRow("Shift+F10") << 2;
+    }
+    void gridOpensItsMenu() {
+        QFETCH(int, how);
+        WindowFixture f({}, "60,1\r\n", {}, historyOf(3));
+        f.chartModule = QStringLiteral(KB_CHART_MODULE);
+        MainWindow& w = f.load();
+        w.show();
+        HistoryGrid* grid = msgRireki(w);
+        grid->setFocus();
+        if (how == 0) {
+            // QTest's right click sends no menu request: the window system does that.
+            const QPoint at = grid->viewport()->rect().center();
+            QContextMenuEvent request(QContextMenuEvent::Mouse, at,
+                                      grid->viewport()->mapToGlobal(at));
+            QApplication::sendEvent(grid->viewport(), &request);
+        } else {
+            QTest::keyClick(grid, how == 1 ? Qt::Key_Menu : Qt::Key_F10,
+                            how == 1 ? Qt::NoModifier : Qt::ShiftModifier);
+        }
+        QMenu* menu = openMenu();
+        QVERIFY(menu);
+        QCOMPARE(menu->actions().size(), 1);
+        QCOMPARE(menu->actions()[0]->text(), QStringLiteral("成績グラフ…"));
+        menu->actions()[0]->trigger();
+        QWidget* chart = chartWindow();
+        QVERIFY(chart);
+        QVERIFY(summaryOf(chart).startsWith(QStringLiteral("表示している回数: 2")));
+        QVERIFY(!chart->isModal());
+    }
+
+    // A left click on the grid still changes nothing of the window.
+    void leftClickOnTheGridChangesNothing() {
+        WindowFixture f({}, "60,1\r\n", {}, historyOf(12));
+        f.chartModule = QStringLiteral(KB_CHART_MODULE);
+        MainWindow& w = f.load();
+        w.show();
+        HistoryGrid* grid = msgRireki(w);
+        const auto state = [&] {
+            QStringList s{QString::number(grid->topRow()), QString::number(grid->rows()),
+                          QString::number(grid->selectionModel()->selectedIndexes().size())};
+            for (QWidget* c : w.findChildren<QWidget*>())
+                s << c->objectName() + u':' + QString::number(c->isVisible()) +
+                         QString::number(c->isEnabled());
+            return s;
+        };
+        const QStringList before = state();
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->viewport()->rect().center());
+        QCOMPARE(state(), before);
+        QVERIFY(!openMenu());
+        QVERIFY(!chartWindow());
+    }
+
+    // The open chart follows every save and clear, and goes with the game.
+    void chartFollowsTheHistoryAndEndsWithTheGame() {
+        WindowFixture f({}, "60,1\r\n", {}, historyOf(2));
+        f.chartModule = QStringLiteral(KB_CHART_MODULE);
+        MainWindow& w = f.load();
+        w.openProgressChart();
+        QWidget* chart = chartWindow();
+        QVERIFY(chart);
+        // Both records are set "１" then "２": the newest, "２", is chosen.
+        QVERIFY(summaryOf(chart).startsWith(QStringLiteral("表示している回数: 1")));
+        startRound(w);
+        answer(w, QStringLiteral("あさ"));
+        runOut(w, f.clock); // saved automatically: settings "60,1"
+        chart->findChild<QComboBox*>(QStringLiteral("cboMode"))->setCurrentIndex(0);
+        QVERIFY(summaryOf(chart).startsWith(QStringLiteral("表示している回数: 3")));
+        w.cmdClear_Click();
+        auto* pages = chart->findChild<QStackedWidget*>();
+        QCOMPARE(pages->currentWidget()->objectName(), QStringLiteral("lblEmpty"));
+        QPointer<QWidget> alive(chart);
+        cmdEnd(w)->click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!alive);
+    }
+
+    void missingOrBrokenModuleLeavesTheGamePlaying() {
+        WindowFixture f;
+        f.chartModule = f.dir.path() + QStringLiteral("/kotobaru-chart.so");
+        writeBytes(f.chartModule, "not a module");
+        MainWindow& w = f.load();
+        w.openProgressChart();
+        QCOMPARE(f.messages.shown.size(), 1);
+        QVERIFY(f.messages.shown[0].text.contains(f.chartModule));
+        QVERIFY(!chartWindow());
+        w.msgRireki_ContextMenu({});
+        QMenu* menu = openMenu();
+        QVERIFY(menu);
+        QCOMPARE(menu->actions()[0]->text(),
+                 QStringLiteral("成績グラフ（インストールされていません）"));
+        QVERIFY(!menu->actions()[0]->isEnabled());
+        menu->close();
+        startRound(w); // the game plays on
+        QVERIFY(w.state().roundRunning);
+    }
+
+    void chartChoosesFiltersAndSavesPng() {
+        ChartWindow chart(nullptr);
+        chart.setRecords(
+            {recordOf(QStringLiteral("2025/12/30"), QStringLiteral("１"), 7,
+                      QStringLiteral("60秒")),
+             recordOf(QStringLiteral("2025/12/31"), QStringLiteral("２"), 9,
+                      QStringLiteral("30秒")),
+             recordOf(QStringLiteral("2026/01/01"), QStringLiteral("１"), 4,
+                      QStringLiteral("60秒")),
+             recordOf(QStringLiteral("bad"), QStringLiteral("１"), 4, QStringLiteral("60秒"))});
+        auto* mode = chart.findChild<QComboBox*>(QStringLiteral("cboMode"));
+        auto* length = chart.findChild<QComboBox*>(QStringLiteral("cboLength"));
+        QCOMPARE(mode->currentText() + length->currentText(), QStringLiteral("１60秒"));
+        QCOMPARE(summaryOf(&chart),
+                 QStringLiteral("表示している回数: 2　最高得点: 7（2025/12/30）　最新: 4　"
+                                "直近 10 回の平均: 5.5　読めない行: 1"));
+        chart.findChild<QComboBox*>(QStringLiteral("cboView"))->setCurrentIndex(1);
+        QVERIFY(summaryOf(&chart).contains(QStringLiteral("文字/秒")));
+        mode->setCurrentIndex(0);
+        QVERIFY(summaryOf(&chart).startsWith(QStringLiteral("表示している回数: 2")));
+        length->setCurrentIndex(0);
+        QVERIFY(summaryOf(&chart).startsWith(QStringLiteral("表示している回数: 3")));
+
+        chart.show();
+        WorkDir dir;
+        const QString png = dir.path() + QStringLiteral("/chart.png");
+        QVERIFY(chart.savePng(png));
+        QCOMPARE(QImage(png).size(),
+                 chart.findChild<QWidget*>(QStringLiteral("chartView"))->size());
+        QVERIFY(!chart.savePng(dir.path() + QStringLiteral("/no/such/folder/chart.png")));
+    }
+
+    // A screen reader finds the window's name and purpose, and reads the summary.
+    void chartSpeaksToAScreenReader() {
+        ChartWindow chart(nullptr);
+        chart.setRecords({});
+        const auto* window = QAccessible::queryAccessibleInterface(&chart);
+        QCOMPARE(window->text(QAccessible::Name), QStringLiteral("成績グラフ"));
+        QVERIFY(!window->text(QAccessible::Description).isEmpty());
+        auto* summary = chart.findChild<QLabel*>(QStringLiteral("lblSummary"));
+        QCOMPARE(QAccessible::queryAccessibleInterface(summary)->text(QAccessible::Name),
+                 QStringLiteral("要約"));
+        QCOMPARE(summary->text(), QStringLiteral("条件に合う記録がありません。"));
+        QVERIFY(summary->focusPolicy() & Qt::TabFocus);
+    }
+};
+
+QTEST_MAIN(TestProgressChart)
+#include "test_progress_chart.moc"
