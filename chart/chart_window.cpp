@@ -33,7 +33,7 @@ const QString kAll = QStringLiteral("すべて");
 class PointChartView : public QChartView {
 public:
     PointChartView(QChart* chart, QWidget* parent) : QChartView(chart, parent) {
-        setMouseTracking(true);
+        viewport()->setMouseTracking(true); // moves without a button reach the view through it
     }
     const QList<QPointF>* points = nullptr;
     QLineSeries* series = nullptr;
@@ -186,6 +186,7 @@ ChartWindow::ChartWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
 
     for (QComboBox* box : {cboView, cboMode, cboLength})
         connect(box, &QComboBox::currentIndexChanged, this, &ChartWindow::redraw);
+    connect(chart, &QChart::plotAreaChanged, this, &ChartWindow::refill);
     connect(static_cast<QPushButton*>(cmdSavePng), &QPushButton::clicked, this,
             &ChartWindow::askAndSave);
 }
@@ -246,11 +247,6 @@ void ChartWindow::redraw() {
     }
     const bool speed = view() == ProgressView::Speed;
     values->setName(speed ? QStringLiteral("速さ（文字/秒）") : QStringLiteral("得点"));
-    values->replace(series_.values);
-    average->replace(series_.average);
-    rate->replace(series_.rate);
-    best->replace(QList<QPointF>{series_.values[series_.best]});
-
     qint64 lo = static_cast<qint64>(series_.values.front().x()), hi = lo;
     for (const QPointF& p : series_.values) {
         lo = std::min(lo, static_cast<qint64>(p.x()));
@@ -266,6 +262,26 @@ void ChartWindow::redraw() {
     axisValue->setLabelFormat(speed ? QStringLiteral("%.2f") : QStringLiteral("%d"));
     axisValue->setTitleText(speed ? QStringLiteral("文字/秒") : QStringLiteral("得点"));
     pages->setCurrentWidget(chartView);
+    refill();
+}
+
+// Thousands of rounds would cost Qt Charts most of a second to draw, though
+// the screen shows no more of them than it has pixels: the series get what
+// the plot can show, and the full data stays for the summary and the mouse.
+void ChartWindow::refill() {
+    if (series_.values.isEmpty()) return;
+    const QRectF plot = chart->plotArea();
+    const int columns = std::max(200, static_cast<int>(plot.width()));
+    const int rows = std::max(100, static_cast<int>(plot.height()));
+    const QRectF range(axisDate->min().toMSecsSinceEpoch(), axisValue->min(),
+                       axisDate->max().toMSecsSinceEpoch() - axisDate->min().toMSecsSinceEpoch(),
+                       axisValue->max() - axisValue->min());
+    // A dot is several pixels wide: one per two pixels each way looks the same.
+    values->replace(thinDots(series_.values, range, columns / 2, rows / 2));
+    average->replace(thinLine(series_.average, range, columns));
+    const QRectF rateRange(range.left(), 0, range.width(), 100);
+    rate->replace(thinLine(series_.rate, rateRange, columns));
+    best->replace(QList<QPointF>{series_.values[series_.best]});
 }
 
 QString ChartWindow::rowText(int point) const {

@@ -37,6 +37,7 @@ private:
     ProgressFilter filter() const;
     ProgressView view() const;
     void redraw();
+    void refill();
     void askAndSave();
     // The row of the grid that shows the record of a point, as a small table.
     QString rowText(int point) const;

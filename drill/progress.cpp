@@ -208,6 +208,57 @@ ProgressSeries progressSeries(const ProgressData& data, ProgressView view,
     return s;
 }
 
+namespace {
+
+// The pixel column or row of v on a scale of cells over [low, low + span].
+int cellOf(double v, double low, double span, int cells) {
+    const double at = span > 0 ? (v - low) / span * cells : 0;
+    return static_cast<int>(std::clamp(at, 0.0, cells - 1.0));
+}
+
+} // namespace
+
+QList<QPointF> thinLine(const QList<QPointF>& line, const QRectF& range, int columns) {
+    if (line.size() <= 4 * qsizetype(columns)) return line;
+    QList<QPointF> kept;
+    qsizetype first = 0, low = 0, high = 0;
+    const auto flush = [&](qsizetype last) {
+        // The four in the order they came, each once.
+        qsizetype picks[] = {first, low, high, last};
+        std::sort(std::begin(picks), std::end(picks));
+        for (qsizetype i = 0; i < 4; ++i)
+            if (i == 0 || picks[i] != picks[i - 1]) kept.append(line[picks[i]]);
+    };
+    int column = cellOf(line[0].x(), range.left(), range.width(), columns);
+    for (qsizetype i = 1; i < line.size(); ++i) {
+        const int c = cellOf(line[i].x(), range.left(), range.width(), columns);
+        if (c != column) {
+            flush(i - 1);
+            first = low = high = i;
+            column = c;
+            continue;
+        }
+        if (line[i].y() < line[low].y()) low = i;
+        if (line[i].y() > line[high].y()) high = i;
+    }
+    flush(line.size() - 1);
+    return kept;
+}
+
+QList<QPointF> thinDots(const QList<QPointF>& dots, const QRectF& range, int columns, int rows) {
+    if (dots.size() <= qsizetype(columns)) return dots;
+    std::vector<bool> taken(size_t(columns) * size_t(rows));
+    QList<QPointF> kept;
+    for (const QPointF& p : dots) {
+        const size_t cell = size_t(cellOf(p.x(), range.left(), range.width(), columns)) * rows +
+                            size_t(cellOf(p.y(), range.top(), range.height(), rows));
+        if (taken[cell]) continue;
+        taken[cell] = true;
+        kept.append(p);
+    }
+    return kept;
+}
+
 QString progressSummary(const ProgressData& data, const ProgressSeries& series, ProgressView view) {
     if (series.values.isEmpty() || series.best < 0)
         return QStringLiteral("条件に合う記録がありません。") + unreadableSuffix(data);

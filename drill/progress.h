@@ -5,6 +5,7 @@
 #include <optional>
 #include <QList>
 #include <QPointF>
+#include <QRectF>
 #include <QString>
 #include <vector>
 
@@ -56,6 +57,13 @@ struct ProgressSeries {
 };
 ProgressSeries progressSeries(const ProgressData& data, ProgressView view,
                               const ProgressFilter& filter);
+
+// What the eye can tell apart on a plot of columns x rows pixels showing
+// range (x from left, y from top = lowest value): a line keeps the first,
+// lowest, highest and last point of each run of points within one column;
+// dots keep the first point to fall on each pixel. Order is kept.
+QList<QPointF> thinLine(const QList<QPointF>& line, const QRectF& range, int columns);
+QList<QPointF> thinDots(const QList<QPointF>& dots, const QRectF& range, int columns, int rows);
 
 // A line a screen reader reads under the chart: rounds shown, the best with
 // its date, the latest, the mean of the last 10, and the unreadable records.

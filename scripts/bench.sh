@@ -15,7 +15,7 @@ rounds=${ROUNDS:-21}
 
 "$root/scripts/setup.sh"
 cmake -S "$root" --preset bench -B "$build" >/dev/null
-cmake --build "$build" -j2 --target kotobaru bare_window startup_probe kb_bench kb_bench_make_files
+cmake --build "$build" -j2 --target kotobaru kotobaru_chart bare_window startup_probe kb_bench kb_bench_make_files
 
 work=$(mktemp -d)
 xvfb_pid=

@@ -4,11 +4,14 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QChartView>
 #include <QComboBox>
 #include <QImage>
 #include <QLabel>
 #include <QMenu>
 #include <QStackedWidget>
+#include <QToolTip>
+#include <QXYSeries>
 
 using namespace kb;
 using namespace kb::test;
@@ -191,6 +194,16 @@ private Q_SLOTS:
         QVERIFY(summaryOf(&chart).startsWith(QStringLiteral("表示している回数: 3")));
 
         chart.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&chart));
+        // The mouse on a round shows its row as the grid shows it.
+        auto* view = chart.findChild<QChartView*>(QStringLiteral("chartView"));
+        auto* dots = qobject_cast<QXYSeries*>(view->chart()->series()[1]);
+        const QPoint at = view->chart()->mapToPosition(dots->at(0), dots).toPoint();
+        QTest::mouseMove(view->viewport(), at);
+        QTRY_VERIFY(QToolTip::isVisible());
+        QVERIFY2(QToolTip::text().contains(QStringLiteral("<td align=\"right\">1</td>")) &&
+                     QToolTip::text().contains(QStringLiteral("2025/12/30")),
+                 qPrintable(QToolTip::text()));
         WorkDir dir;
         const QString png = dir.path() + QStringLiteral("/chart.png");
         QVERIFY(chart.savePng(png));

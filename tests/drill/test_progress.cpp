@@ -191,6 +191,26 @@ private Q_SLOTS:
         const ProgressData data = readProgress(records);
         QTEST(progressSummary(data, progressSeries(data, view, {}), view), "text");
     }
+
+    // Thinning for the screen keeps what a plot of that size shows: every
+    // column's extremes in order, and one dot per pixel.
+    void thinsToWhatThePlotShows() {
+        QList<QPointF> line;
+        for (int i = 0; i < 1000; ++i) // ten points per column, a peak in column 50
+            line.append(QPointF(i, i == 505 ? 99 : i == 506 ? -9 : i % 7));
+        const QRectF range(0, -10, 1000, 110);
+        const QList<QPointF> thin = thinLine(line, range, 100);
+        QVERIFY(thin.size() <= 400);
+        QVERIFY(thin.contains(QPointF(505, 99)) && thin.contains(QPointF(506, -9)));
+        QVERIFY(std::is_sorted(thin.begin(), thin.end(),
+                               [](QPointF a, QPointF b) { return a.x() < b.x(); }));
+        QCOMPARE(thin.front(), line.front());
+        QCOMPARE(thin.back(), line.back());
+        QCOMPARE(thinLine(line.first(400), range, 100), line.first(400)); // few enough already
+        const QList<QPointF> dots = thinDots(line, range, 100, 11);
+        QCOMPARE(dots.size(), 100 + 2); // y 0-6 share a pixel row in each column; the peaks do not
+        QCOMPARE(dots.front(), line.front());
+    }
 };
 
 QTEST_GUILESS_MAIN(TestProgress)
