@@ -4,6 +4,7 @@
 # focus change the bus carries printed as "event | role | name | description".
 #   scripts/try-screen-reader.sh [path to kotobaru]
 # Each question should be announced once, as the question label's new name.
+# Last it opens the progress chart and prints what the bus says of that window.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 program=$(realpath "${1:-$root/build/app/kotobaru}")
@@ -47,3 +48,19 @@ for word in asa ika uta; do
     echo "--- $word, Enter" && xdotool type "$word" && xdotool key Return && sleep 1
 done
 sleep 1
+# Then the progress chart, from the history grid's menu (Shift+F10), and what
+# the bus says of its window: name, description and the summary under it.
+echo "--- 履歴, Shift+F10, Enter"
+xdotool mousemove 300 380 click 1 key shift+F10 && sleep 0.5 && xdotool key Return && sleep 2
+/usr/bin/python3 - <<'PY'
+import pyatspi
+def walk(node, depth=0):
+    if node.name or node.description:
+        print(f"{'  ' * depth}{node.getRoleName()} | {node.name} | {node.description}")
+    for child in node:
+        if child is not None and depth < 6: walk(child, depth + 1)
+for app in pyatspi.Registry.getDesktop(0):
+    if app is not None and app.name == "kotobaru":
+        for window in app:
+            if window.name == "成績グラフ": walk(window)
+PY

@@ -173,7 +173,8 @@ ChartWindow::ChartWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
 
     lblSummary = new QLabel(this);
     lblSummary->setObjectName(QStringLiteral("lblSummary"));
-    lblSummary->setAccessibleName(QStringLiteral("要約"));
+    // Its name stays its text, which is what a screen reader reads out.
+    lblSummary->setAccessibleDescription(QStringLiteral("成績の要約"));
     lblSummary->setWordWrap(true);
     // Selectable by keyboard, so that Tab reaches it and a screen reader reads it.
     lblSummary->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
