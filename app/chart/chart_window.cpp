@@ -8,10 +8,10 @@
 #include <QDateTime>
 #include <QDateTimeAxis>
 #include <QFileDialog>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineSeries>
 #include <QMessageBox>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QScatterSeries>
@@ -28,23 +28,26 @@ const QString kAll = QStringLiteral("すべて");
 
 } // namespace
 
-// Shows the row of the point under the mouse. Qt Charts tells when the mouse
-// meets a line, not which point is nearest, so the view finds it itself.
+// Shows the row of the point under the resting mouse, as any tooltip comes.
+// Qt Charts tells when the mouse meets a line, not which point is nearest, so
+// the view finds it itself.
 class PointChartView : public QChartView {
 public:
-    PointChartView(QChart* chart, QWidget* parent) : QChartView(chart, parent) {
-        viewport()->setMouseTracking(true); // moves without a button reach the view through it
-    }
+    using QChartView::QChartView;
     const QList<QPointF>* points = nullptr;
     QLineSeries* series = nullptr;
     std::function<QString(int)> textOf;
 
 protected:
-    void mouseMoveEvent(QMouseEvent* event) override {
-        QChartView::mouseMoveEvent(event);
-        const int nearest = pointAt(event->position());
-        if (nearest < 0) return QToolTip::hideText();
-        QToolTip::showText(event->globalPosition().toPoint(), textOf(nearest), this);
+    bool viewportEvent(QEvent* event) override {
+        if (event->type() != QEvent::ToolTip) return QChartView::viewportEvent(event);
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const int nearest = pointAt(help->pos());
+        if (nearest < 0)
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), textOf(nearest), viewport());
+        return true;
     }
 
 private:
@@ -292,8 +295,9 @@ QString ChartWindow::rowText(int point) const {
     const auto cells = record.cells();
     QString head, body;
     for (size_t c = 0; c < kHistoryHeaders.size(); ++c) {
-        head += QStringLiteral("<th>%1</th>").arg(QString::fromUtf16(kHistoryHeaders[c]));
-        body += QStringLiteral("<td align=\"right\">%1</td>")
+        head += QStringLiteral("<th style=\"white-space:pre\">%1</th>")
+                    .arg(QString::fromUtf16(kHistoryHeaders[c]));
+        body += QStringLiteral("<td style=\"white-space:pre\" align=\"right\">%1</td>")
                     .arg((c == 0 ? QString::number(row) : cells[c - 1]).toHtmlEscaped());
     }
     return QStringLiteral(
