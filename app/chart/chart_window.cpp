@@ -111,17 +111,20 @@ ChartWindow::ChartWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     values = new QLineSeries;
     // Each round a dot, and only a faint line between them: the mean is the line to follow.
     // A light marker is one image drawn at every point, not an item per point.
-    QImage dot(7, 7, QImage::Format_ARGB32_Premultiplied);
+    // Drawn at the screen's density, so that it stays sharp at 2x.
+    const qreal scale = devicePixelRatioF();
+    QImage dot(QSize(7, 7) * scale, QImage::Format_ARGB32_Premultiplied);
     dot.fill(Qt::transparent);
     {
         QPainter painter(&dot);
         painter.setRenderHint(QPainter::Antialiasing);
+        painter.scale(scale, scale);
         painter.setPen(QColor(40, 70, 150));
         painter.setBrush(QColor(90, 130, 210));
         painter.drawEllipse(QRectF(0.5, 0.5, 6, 6));
     }
     values->setLightMarker(dot);
-    values->setMarkerSize(dot.width());
+    values->setMarkerSize(7);
     values->setPointsVisible(true);
     values->setPen(QPen(QColor(90, 130, 210, 70), 1));
     average = new QLineSeries;
