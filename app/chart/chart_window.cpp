@@ -252,6 +252,9 @@ void ChartWindow::redraw() {
         pages->setCurrentWidget(lblEmpty);
         return;
     }
+    // Each change of an axis lays out every series again: empty ones cost nothing.
+    for (QXYSeries* s : std::initializer_list<QXYSeries*>{values, average, rate, best})
+        s->clear();
     const bool speed = view() == ProgressView::Speed;
     values->setName(speed ? QStringLiteral("速さ（文字/秒）") : QStringLiteral("得点"));
     qint64 lo = static_cast<qint64>(series_.values.front().x()), hi = lo;
