@@ -1,6 +1,7 @@
 #include "main_window.h"
 
 #include "answer_box.h"
+#include "application.h"
 #include "controls.h"
 #include "core/clock.h"
 #include "core/int16.h"
@@ -311,6 +312,7 @@ void MainWindow::msgRireki_ContextMenu(QPoint globalPos) {
 }
 
 void MainWindow::openProgressChart() {
+    translateQt(); // for the chart's file dialog
     guarded([this] { chart_->open(this, [this] { return msgRireki->model().records(); }); });
 }
 

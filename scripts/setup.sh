@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-qpa-plugins libgl-dev
-  qt6-charts-dev libqt6charts6 libqt6opengl6-dev
+  qt6-charts-dev libqt6charts6 libqt6opengl6-dev qt6-translations-l10n
   libchm-dev fp-utils
   fonts-ipafont-gothic
   xvfb xauth x11-apps imagemagick xdotool

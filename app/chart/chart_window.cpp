@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDateTime>
 #include <QDateTimeAxis>
+#include <QDir>
 #include <QFileDialog>
 #include <QHelpEvent>
 #include <QLabel>
@@ -17,6 +18,7 @@
 #include <QScatterSeries>
 #include <QSignalBlocker>
 #include <QStackedWidget>
+#include <QStandardPaths>
 #include <QToolTip>
 #include <QValueAxis>
 
@@ -317,7 +319,10 @@ bool ChartWindow::savePng(const QString& file) const {
 
 void ChartWindow::askAndSave() {
     const QString file = QFileDialog::getSaveFileName(
-        this, QStringLiteral("成績グラフを PNG で保存"), QStringLiteral("成績グラフ.png"),
+        this, QStringLiteral("成績グラフを PNG で保存"),
+        // The pictures folder, not the game's own, where the player keeps pictures.
+        QDir(QStandardPaths::writableLocation(QStandardPaths::PicturesLocation))
+            .filePath(QStringLiteral("成績グラフ.png")),
         QStringLiteral("PNG 画像 (*.png)"));
     if (file.isEmpty() || savePng(file)) return;
     QMessageBox::warning(this, QStringLiteral("成績グラフ"),

@@ -1,3 +1,4 @@
+#include "app/application.h"
 #include "app/chart/chart_window.h"
 #include "app/history_grid.h"
 #include "support/window_fixture.h"
@@ -8,6 +9,7 @@
 #include <QComboBox>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QStackedWidget>
 #include <QToolTip>
@@ -58,6 +60,24 @@ private Q_SLOTS:
         if (QMenu* menu = openMenu()) menu->close();
         for (QWidget* w : QApplication::topLevelWidgets())
             if (w->windowTitle() == QStringLiteral("成績グラフ")) w->close();
+    }
+
+    // Qt's own texts, the answer box's edit menu and the chart's file dialog
+    // among them, are Japanese from the first menu on; start-up loads nothing.
+    void qtTextsAreJapaneseFromTheFirstMenu() {
+        setUpApplication();
+        const auto undo = [] { return QLineEdit::tr("&Undo"); };
+        QCOMPARE(undo(), QStringLiteral("&Undo"));
+        WindowFixture f;
+        MainWindow& w = f.load();
+        w.show();
+        QContextMenuEvent request(QContextMenuEvent::Keyboard, QPoint(),
+                                  txtKaitou(w)->mapToGlobal(QPoint()));
+        QApplication::sendEvent(txtKaitou(w), &request);
+        QMenu* menu = openMenu();
+        QVERIFY(menu);
+        QVERIFY2(undo() != QStringLiteral("&Undo") && menu->actions()[0]->text().startsWith(undo()),
+                 qPrintable(menu->actions()[0]->text()));
     }
 
     void gridOpensItsMenu_data() {

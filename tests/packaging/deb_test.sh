@@ -25,6 +25,8 @@ for package in libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 libqt6charts6 qt
     check "depends on $package" sh -c "printf '%s\n' '$depends' | grep -qx '$package'"
 done
 
+check "recommends Qt's Japanese texts" sh -c "dpkg-deb -f '$deb' Recommends | grep -q qt6-translations-l10n"
+
 root=$scratch/root
 require "package unpacks" dpkg-deb -x "$deb" "$root"
 check "every file belongs to root" sh -c "! dpkg-deb -c '$deb' | awk '\$2 != \"root/root\"' | grep -q ."
