@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineSeries>
 #include <QMessageBox>
@@ -198,6 +199,14 @@ ChartWindow::ChartWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     connect(chart, &QChart::plotAreaChanged, this, &ChartWindow::refill);
     connect(static_cast<QPushButton*>(cmdSavePng), &QPushButton::clicked, this,
             &ChartWindow::askAndSave);
+}
+
+// A window beside the game: Esc puts it away, as it would a dialog.
+void ChartWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier)
+        close();
+    else
+        QWidget::keyPressEvent(event);
 }
 
 void ChartWindow::setRecords(const std::vector<HistoryRecord>& records) {

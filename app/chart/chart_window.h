@@ -32,6 +32,9 @@ public:
     // The chart as a PNG file; false when it cannot be written.
     bool savePng(const QString& file) const;
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void fillFilters(const ProgressFilter& chosen);
     ProgressFilter filter() const;

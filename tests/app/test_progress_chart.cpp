@@ -113,6 +113,8 @@ private Q_SLOTS:
         QVERIFY(chart);
         QVERIFY(summaryOf(chart).startsWith(QStringLiteral("表示している回数: 2")));
         QVERIFY(!chart->isModal());
+        QTest::keyClick(chart, Qt::Key_Escape);
+        QVERIFY(!chart->isVisible());
     }
 
     // A left click on the grid still changes nothing of the window.
