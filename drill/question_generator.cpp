@@ -30,7 +30,12 @@ void QuestionGenerator::prepare(const DrillState& state) {
         excludedSet_.insert(state.excluded(i));
 
     slots_ = std::max<int>(1, state.kanaCount);
-    const auto entry = [&](int i) { return state.kana(i); };
+    std::vector<QString> entries(static_cast<size_t>(slots_ + 1));
+    for (int i = 1; i <= slots_; ++i)
+        entries[static_cast<size_t>(i)] = state.kana(i);
+    const auto entry = [&](int i) -> const QString& { return entries[static_cast<size_t>(i)]; };
+    // Up to 10,000 pairs are looked up at every start: one buffer serves them all.
+    QString pair;
     oneExcluded_.assign(static_cast<size_t>(slots_ + 1), false);
     twoExcluded_.assign(static_cast<size_t>((slots_ + 1) * (slots_ + 1)), false);
     oneAllExcluded_ = true;
@@ -49,8 +54,12 @@ void QuestionGenerator::prepare(const DrillState& state) {
             1.0 / slots_ / (a > kCommonEntries ? std::min(slots_, kCommonEntries) : slots_);
         for (int b = 1; b <= slots_; ++b) {
             if (a > kCommonEntries && b > kCommonEntries) continue; // never drawn
-            const bool pairEx =
-                !excludedSet_.isEmpty() && excludedSet_.contains(entry(a) + entry(b));
+            bool pairEx = false;
+            if (!excludedSet_.isEmpty()) {
+                pair.resize(0);
+                pair.append(entry(a)).append(entry(b));
+                pairEx = excludedSet_.contains(pair);
+            }
             twoExcluded_[static_cast<size_t>(a * (slots_ + 1) + b)] = pairEx;
             twoAllExcluded_ = twoAllExcluded_ && pairEx;
             if (!pairEx) {
