@@ -13,26 +13,36 @@ using namespace kb::bench;
 
 namespace {
 
+// The largest history in a grid, and the chart module beside it.
+struct ChartOverLargest {
+    Session session{FileSet::Largest};
+    HistoryGrid grid;
+    ProgressChart chart{QStringLiteral(KB_CHART_MODULE)};
+    ChartOverLargest() {
+        session.enter();
+        grid.loadFile(kHistoryFile);
+    }
+    void open() {
+        chart.open(nullptr, [this] { return grid.model().records(); });
+        chart.window()->repaint();
+    }
+};
+
 // From the player's choice to the chart drawn: the records read from the grid,
 // the window made and filled, and its first paint.
 void BM_ChartOpen(benchmark::State& state) {
-    Session largest(FileSet::Largest);
-    largest.enter();
-    HistoryGrid grid;
-    grid.loadFile(kHistoryFile);
-    ProgressChart chart(QStringLiteral(KB_CHART_MODULE));
+    ChartOverLargest bench;
     Samples ms;
     double first = -1;
     for (auto _ : state) {
         const auto t = Stopwatch::now();
-        chart.open(nullptr, [&] { return grid.model().records(); });
-        chart.window()->repaint();
+        bench.open();
         const double taken = msSince(t);
         if (first < 0)
             first = taken;
         else
             ms.add(taken);
-        chart.close();
+        bench.chart.close();
         settle();
     }
     state.counters["first_ms"] = first;
@@ -46,14 +56,9 @@ void BM_ChartOpen(benchmark::State& state) {
 // Each change of view, set or length, until the chart is drawn again; every
 // combination in turn, the heaviest (every round shown) among them.
 void BM_ChartSwitch(benchmark::State& state) {
-    Session largest(FileSet::Largest);
-    largest.enter();
-    HistoryGrid grid;
-    grid.loadFile(kHistoryFile);
-    ProgressChart chart(QStringLiteral(KB_CHART_MODULE));
-    chart.open(nullptr, [&] { return grid.model().records(); });
-    QWidget* window = chart.window();
-    window->repaint();
+    ChartOverLargest bench;
+    bench.open();
+    QWidget* window = bench.chart.window();
     const QList<QComboBox*> boxes = {window->findChild<QComboBox*>(QStringLiteral("cboView")),
                                      window->findChild<QComboBox*>(QStringLiteral("cboMode")),
                                      window->findChild<QComboBox*>(QStringLiteral("cboLength"))};
@@ -67,7 +72,7 @@ void BM_ChartSwitch(benchmark::State& state) {
         ms.add(msSince(t));
         ++turn;
     }
-    chart.close();
+    bench.chart.close();
     settle();
     state.counters["switch_ms"] = ms.median();
     state.counters["max_ms"] = ms.max();
