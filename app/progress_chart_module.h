@@ -17,8 +17,8 @@ class ProgressChartWindow {
 public:
     virtual ~ProgressChartWindow() = default;
     virtual QWidget* widget() = 0;
-    // Every record of the history, in file order; the first is row 1.
-    virtual void setRecords(const std::vector<HistoryRecord>& records) = 0;
+    // Every record of the history, in file order; the first is row 1. Taken, not copied.
+    virtual void setRecords(std::vector<HistoryRecord> records) = 0;
     // A record just saved, as the next row.
     virtual void appendRecord(const HistoryRecord& record) = 0;
 };

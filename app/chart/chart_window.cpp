@@ -209,8 +209,8 @@ void ChartWindow::keyPressEvent(QKeyEvent* event) {
         QWidget::keyPressEvent(event);
 }
 
-void ChartWindow::setRecords(const std::vector<HistoryRecord>& records) {
-    records_ = records;
+void ChartWindow::setRecords(std::vector<HistoryRecord> records) {
+    records_ = std::move(records);
     data_ = readProgress(records_);
     fillFilters(defaultFilter(data_));
     redraw();

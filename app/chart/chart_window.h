@@ -26,7 +26,7 @@ public:
     explicit ChartWindow(QWidget* parent);
 
     QWidget* widget() override { return this; }
-    void setRecords(const std::vector<HistoryRecord>& records) override;
+    void setRecords(std::vector<HistoryRecord> records) override;
     void appendRecord(const HistoryRecord& record) override;
 
     // The chart as a PNG file; false when it cannot be written.
