@@ -59,8 +59,8 @@ QToolButton* pictureButton(QWidget* parent, const QString& caption, const QStrin
                            const QString& tip) {
     auto* b = new QToolButton(parent);
     b->setText(caption);
-    b->setIcon(svgIcon(picture, QSize(32, 32)));
-    b->setIconSize(QSize(32, 32));
+    b->setIcon(svgIcon(picture));
+    b->setIconSize(pictureSize(picture));
     b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     b->setToolTip(tip);
     b->setFocusPolicy(Qt::StrongFocus);
@@ -71,7 +71,7 @@ QToolButton* pictureButton(QWidget* parent, const QString& caption, const QStrin
 
 void MainWindow::buildLayout(SystemInputMethod* inputMethod) {
     setWindowTitle(QStringLiteral("コトバル"));
-    setWindowIcon(svgIcon(QStringLiteral(":/assets/icon.svg"), QSize(32, 32)));
+    setWindowIcon(svgIcon(QStringLiteral(":/assets/icon.svg")));
     setFixedSize(px(9465), px(6780));
     // Without the maximise hint no decoration, X11's or Qt's own on Wayland, offers one.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -81,8 +81,7 @@ void MainWindow::buildLayout(SystemInputMethod* inputMethod) {
     // The strip along the top: logo and the five picture buttons.
     Image1 = new QLabel(this);
     place(Image1, 225, 150, 4755, 915);
-    Image1->setPixmap(
-        svgPixmap(QStringLiteral(":/assets/logo.svg"), QSize(317, 61), devicePixelRatioF()));
+    Image1->setPixmap(svgPixmap(QStringLiteral(":/assets/logo.svg"), devicePixelRatioF()));
     cmdStart = pictureButton(this, QStringLiteral("スタート"), QStringLiteral(":/assets/icon.svg"),
                              QStringLiteral("ゲームをスタートします"));
     place(cmdStart, 5175, 150, 840, 915);
@@ -115,7 +114,7 @@ void MainWindow::buildLayout(SystemInputMethod* inputMethod) {
         imgStart[static_cast<size_t>(i)] = new QLabel(Frame1);
         place(imgStart[static_cast<size_t>(i)], 180, 270, 480, 480);
         imgStart[static_cast<size_t>(i)]->setPixmap(
-            svgPixmap(QString::fromLatin1(lights[i]), QSize(32, 32), devicePixelRatioF()));
+            svgPixmap(QString::fromLatin1(lights[i]), devicePixelRatioF()));
     }
     Label1[1] =
         label(Frame1, QStringLiteral("プレイ秒数"), 11.25, false, Qt::AlignLeft | Qt::AlignTop);
@@ -128,8 +127,9 @@ void MainWindow::buildLayout(SystemInputMethod* inputMethod) {
     colour(cboJikan, Qt::black, QColor(255, 255, 240));
     chkAs = new PictureToggle(Frame1);
     place(chkAs, 2100, 450, 420, 420);
-    chkAs->setIcon(svgIcon(QStringLiteral(":/assets/autosave.svg"), QSize(16, 16)));
-    chkAs->setIconSize(QSize(16, 16));
+    const QString autoSave = QStringLiteral(":/assets/autosave.svg");
+    chkAs->setIcon(svgIcon(autoSave));
+    chkAs->setIconSize(pictureSize(autoSave));
     chkAs->setToolTip(QStringLiteral("履歴の自動保存を制御します"));
 
     Frame2[0] = frame(Frame1);
