@@ -140,8 +140,9 @@ void MainWindow::buildWindow() {
 // The strip along the top: logo and the five picture buttons, the etched line
 // under it, and the main panel.
 void MainWindow::buildTitleStrip() {
+    const int top = 150, height = 915;
     Image1 = picture(this, QStringLiteral(":/assets/logo.svg"));
-    place(Image1, 225, 150, 4755, 915);
+    place(Image1, 225, top, 4755, height);
     struct Button {
         QToolButton*& control;
         const char16_t* caption;
@@ -158,15 +159,17 @@ void MainWindow::buildTitleStrip() {
     for (const Button& b : buttons) {
         b.control = pictureButton(this, QString::fromUtf16(b.caption),
                                   QString::fromLatin1(b.picture), QString::fromUtf16(b.tip));
-        place(b.control, left, 150, 840, 915);
+        place(b.control, left, top, 840, height);
         left += 825;
     }
 
-    // The etched separator: a black line with a white one under it.
+    // The etched separator: a black line with a white one under it, both from
+    // 150 to 9300 twips, ends included.
+    const int lineLeft = px(150), lineWidth = px(9300) - lineLeft + 1;
     Line1[1] = new Shape(QColor(0, 0, 0), this);
-    Line1[1]->setGeometry(px(150), px(1260), px(9300) - px(150) + 1, 1);
+    Line1[1]->setGeometry(lineLeft, px(1260), lineWidth, 1);
     Line1[0] = new Shape(QColor(255, 255, 255), this);
-    Line1[0]->setGeometry(px(150), px(1275), px(9300) - px(150) + 1, 1);
+    Line1[0]->setGeometry(lineLeft, px(1275), lineWidth, 1);
 
     Frame1 = frame(this);
     place(Frame1, 130, 1300, 9240, 5370);
@@ -244,15 +247,16 @@ void MainWindow::buildScore() {
     const QString points[] = {QStringLiteral("999"), QStringLiteral("99"), QStringLiteral("999"),
                               QStringLiteral("999")};
     for (int i = 0; i < 4; ++i) {
+        const int left = 150 + 900 * i;
         QLabel* t = tag(Frame2[1], tags[i], 11.25, grounds[i]);
         t->setAlignment(Qt::AlignCenter);
         t->setWordWrap(false);
         t->setFrameShape(QFrame::Panel);
         t->setFrameShadow(QFrame::Sunken);
-        place(t, 150 + 900 * i, 75, 840, 330);
+        place(t, left, 75, 840, 330);
         Label2[static_cast<size_t>(i + 2)] = t;
         QLabel* v = label(Frame2[1], points[i], 20.25, true, Qt::AlignCenter);
-        place(v, 150 + 900 * i, 450, 840, 465);
+        place(v, left, 450, 840, 465);
         colour(v, i == 3 ? QColor(0, 0, 0) : QColor(64, 64, 64));
         lblTen[static_cast<size_t>(i)] = v;
     }
