@@ -10,6 +10,38 @@
 
 namespace kb {
 
+namespace {
+
+// 半角/全角 and Ctrl+Space switch between hiragana and direct entry, as they
+// switch an input method.
+bool switchesEntry(const QKeyEvent& event) {
+    const int key = event.key();
+    return key == Qt::Key_Zenkaku_Hankaku || key == Qt::Key_Zenkaku || key == Qt::Key_Hankaku ||
+           (key == Qt::Key_Space && (event.modifiers() & Qt::ControlModifier));
+}
+
+// F6 to F10 turn the whole answer into one script, as an input method's
+// conversion keys do; null for any other key.
+using Conversion = QString (*)(QStringView);
+Conversion conversionFor(int key) {
+    switch (key) {
+    case Qt::Key_F6:
+        return &toHiragana;
+    case Qt::Key_F7:
+        return &toKatakana;
+    case Qt::Key_F8:
+        return &toHalfWidthKatakana;
+    case Qt::Key_F9:
+        return &toFullWidthLatin;
+    case Qt::Key_F10:
+        return &toHalfWidthLatin;
+    default:
+        return nullptr;
+    }
+}
+
+} // namespace
+
 AnswerBox::AnswerBox(QWidget* parent) : QLineEdit(parent) {
     setAttribute(Qt::WA_InputMethodEnabled);
     setInputMethodHints(Qt::ImhPreferLowercase | Qt::ImhNoAutoUppercase);
@@ -74,14 +106,13 @@ bool AnswerBox::composes(const QKeyEvent* event) const {
 
 void AnswerBox::keyPressEvent(QKeyEvent* event) {
     const int key = event->key();
-    const bool ctrlSpace = key == Qt::Key_Space && (event->modifiers() & Qt::ControlModifier);
-    if (!system_ && (key == Qt::Key_Zenkaku_Hankaku || key == Qt::Key_Zenkaku ||
-                     key == Qt::Key_Hankaku || ctrlSpace)) {
+    if (!system_ && switchesEntry(*event)) {
         setEntry(entry_ == Entry::Hiragana ? Entry::Direct : Entry::Hiragana);
         event->accept();
         return;
     }
     if (composes(event)) {
+        // The letter joins those pending; what forms a kana goes into the text.
         const Composed c = composeRomaji(pending_, event->text()[0]);
         setPending(QString());
         if (!c.kana.isEmpty()) insert(c.kana);
@@ -89,36 +120,15 @@ void AnswerBox::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
-    if (!pending_.isEmpty()) {
-        if (key == Qt::Key_Backspace) {
-            setPending(backspaceRomaji(pending_));
-            event->accept();
-            return;
-        }
-        if (key == Qt::Key_Escape) {
-            setPending(QString());
-            event->accept();
-            return;
-        }
+    // While letters are pending, Backspace takes back the last and Esc drops them all.
+    if (!pending_.isEmpty() && (key == Qt::Key_Backspace || key == Qt::Key_Escape)) {
+        setPending(key == Qt::Key_Backspace ? backspaceRomaji(pending_) : QString());
+        event->accept();
+        return;
     }
-    switch (key) {
-    case Qt::Key_F6:
-        convertAll(&toHiragana);
+    if (const Conversion convert = conversionFor(key)) {
+        convertAll(convert);
         return;
-    case Qt::Key_F7:
-        convertAll(&toKatakana);
-        return;
-    case Qt::Key_F8:
-        convertAll(&toHalfWidthKatakana);
-        return;
-    case Qt::Key_F9:
-        convertAll(&toFullWidthLatin);
-        return;
-    case Qt::Key_F10:
-        convertAll(&toHalfWidthLatin);
-        return;
-    default:
-        break;
     }
     const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
     if (enter && systemComposing_) {

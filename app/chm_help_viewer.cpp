@@ -1,6 +1,7 @@
 #include "chm_help_viewer.h"
 
 #include "chm_archive.h"
+#include "window_texts.h"
 
 #include <algorithm>
 #include <QAction>
@@ -98,6 +99,10 @@ public:
     void showFile(const QString& path);
 
 private:
+    QToolBar* buildToolbar();
+    QTabWidget* buildSidebar();
+    void connectBrowsing();
+    void connectSidebar();
     void openFile(const QString& path);
     void showProblem(const QString& heading, const QString& text);
     void fillContents(const std::vector<ChmSitemapEntry>& entries);
@@ -118,38 +123,14 @@ private:
     QAction* homeAction_;
 };
 
+// A toolbar over the contents and index beside the page.
 ChmHelpWindow::ChmHelpWindow(QWidget* owner) : QWidget(owner, Qt::Window) {
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QStringLiteral("コトバル ヘルプ"));
+    setWindowTitle(texts::kCaption + QStringLiteral(" ヘルプ"));
     resize(760, 560);
 
-    auto* toolbar = new QToolBar(this);
-    toolbar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    back_ = toolbar->addAction(style()->standardIcon(QStyle::SP_ArrowBack), QStringLiteral("戻る"));
-    forward_ =
-        toolbar->addAction(style()->standardIcon(QStyle::SP_ArrowForward), QStringLiteral("進む"));
-    homeAction_ = toolbar->addAction(style()->standardIcon(QStyle::SP_DirHomeIcon),
-                                     QStringLiteral("はじめに"));
-    back_->setShortcut(QKeySequence::Back);
-    forward_->setShortcut(QKeySequence::Forward);
-    back_->setEnabled(false);
-    forward_->setEnabled(false);
-
-    sidebar_ = new QTabWidget;
-    contents_ = new QTreeWidget;
-    contents_->setHeaderHidden(true);
-    sidebar_->addTab(contents_, QStringLiteral("目次"));
-    auto* indexPage = new QWidget;
-    auto* indexLayout = new QVBoxLayout(indexPage);
-    indexLayout->setContentsMargins(4, 4, 4, 4);
-    indexFilter_ = new QLineEdit;
-    indexFilter_->setPlaceholderText(QStringLiteral("キーワードを入力"));
-    indexFilter_->setClearButtonEnabled(true);
-    index_ = new QListWidget;
-    indexLayout->addWidget(indexFilter_);
-    indexLayout->addWidget(index_);
-    sidebar_->addTab(indexPage, QStringLiteral("索引"));
-
+    QToolBar* toolbar = buildToolbar();
+    sidebar_ = buildSidebar();
     browser_ = new ChmBrowser(archive_, this);
     auto* splitter = new QSplitter;
     splitter->addWidget(sidebar_);
@@ -163,6 +144,45 @@ ChmHelpWindow::ChmHelpWindow(QWidget* owner) : QWidget(owner, Qt::Window) {
     layout->addWidget(toolbar);
     layout->addWidget(splitter);
 
+    connectBrowsing();
+    connectSidebar();
+}
+
+QToolBar* ChmHelpWindow::buildToolbar() {
+    auto* toolbar = new QToolBar(this);
+    toolbar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    back_ = toolbar->addAction(style()->standardIcon(QStyle::SP_ArrowBack), QStringLiteral("戻る"));
+    forward_ =
+        toolbar->addAction(style()->standardIcon(QStyle::SP_ArrowForward), QStringLiteral("進む"));
+    homeAction_ = toolbar->addAction(style()->standardIcon(QStyle::SP_DirHomeIcon),
+                                     QStringLiteral("はじめに"));
+    back_->setShortcut(QKeySequence::Back);
+    forward_->setShortcut(QKeySequence::Forward);
+    back_->setEnabled(false);
+    forward_->setEnabled(false);
+    return toolbar;
+}
+
+// The contents tree and the index with its filter, on two tabs.
+QTabWidget* ChmHelpWindow::buildSidebar() {
+    auto* sidebar = new QTabWidget;
+    contents_ = new QTreeWidget;
+    contents_->setHeaderHidden(true);
+    sidebar->addTab(contents_, QStringLiteral("目次"));
+    auto* indexPage = new QWidget;
+    auto* indexLayout = new QVBoxLayout(indexPage);
+    indexLayout->setContentsMargins(4, 4, 4, 4);
+    indexFilter_ = new QLineEdit;
+    indexFilter_->setPlaceholderText(QStringLiteral("キーワードを入力"));
+    indexFilter_->setClearButtonEnabled(true);
+    index_ = new QListWidget;
+    indexLayout->addWidget(indexFilter_);
+    indexLayout->addWidget(index_);
+    sidebar->addTab(indexPage, QStringLiteral("索引"));
+    return sidebar;
+}
+
+void ChmHelpWindow::connectBrowsing() {
     connect(back_, &QAction::triggered, browser_, &QTextBrowser::backward);
     connect(forward_, &QAction::triggered, browser_, &QTextBrowser::forward);
     connect(homeAction_, &QAction::triggered, this, [this] { go(home_); });
@@ -174,6 +194,9 @@ ChmHelpWindow::ChmHelpWindow(QWidget* owner) : QWidget(owner, Qt::Window) {
         const QUrl target = browser_->source().resolved(link);
         if (target.scheme() == kScheme) browser_->setSource(target);
     });
+}
+
+void ChmHelpWindow::connectSidebar() {
     connect(contents_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
         if (item) go(item->data(0, Qt::UserRole).toString());
     });
@@ -204,11 +227,12 @@ void ChmHelpWindow::openFile(const QString& path) {
     contents_->clear();
     index_->clear();
     const QString name = QFileInfo(path).fileName();
+    const QString cannotOpen = QStringLiteral("ヘルプを開けません");
     if (!archive_.open(path)) {
         const QString folder = QDir::toNativeSeparators(QFileInfo(path).absolutePath());
         if (QFileInfo::exists(path))
             showProblem(
-                QStringLiteral("ヘルプを開けません"),
+                cannotOpen,
                 QStringLiteral("ヘルプファイル「%1」を開けませんでした。ファイルが壊れているか、"
                                "読み取りが許可されていません。")
                     .arg(escaped(name)));
@@ -223,7 +247,7 @@ void ChmHelpWindow::openFile(const QString& path) {
     home_ = archive_.defaultTopic();
     if (home_.isEmpty()) {
         archive_.close();
-        showProblem(QStringLiteral("ヘルプを開けません"),
+        showProblem(cannotOpen,
                     QStringLiteral("ヘルプファイル「%1」には表示できるページがありません。")
                         .arg(escaped(name)));
         return;

@@ -108,6 +108,23 @@ private:
     std::array<QLabel*, 4> lblTen{};
 
     void buildLayout(SystemInputMethod* inputMethod);
+    // buildLayout's steps, in the order it takes them (main_window_layout.cpp).
+    void buildWindow();
+    void buildTitleStrip();
+    void buildTrafficLight();
+    void buildRoundLength();
+    void buildStatistics();
+    void buildTimeBar();
+    void buildQuestion();
+    void buildScore();
+    void buildMode();
+    void buildHistoryPanel();
+    void buildAnswer(SystemInputMethod* inputMethod);
+    void buildHistoryGrid();
+    void stackControls();
+    void orderFocus();
+    void nameControls();
+    void describeForScreenReaders();
     void wireEvents();
     void SetupHistoryGrid();
     void NextQuestion();

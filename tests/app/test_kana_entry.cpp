@@ -48,6 +48,9 @@ private Q_SLOTS:
         QTest::keyClicks(g.box(), QStringLiteral("a"));
         QCOMPARE(g.box()->text(), QStringLiteral("か"));
         QTest::keyClick(g.box(), Qt::Key_Backspace); // and with none pending, a kana
+        QTest::keyClicks(g.box(), QStringLiteral("ky"));
+        QTest::keyClick(g.box(), Qt::Key_Escape); // drops every pending letter
+        QCOMPARE(g.box()->text() + '|' + g.box()->pending(), QStringLiteral("|"));
         // A click in the box ends the composition, as leaving it does, and
         // places the cursor where it was clicked.
         QTest::keyClicks(g.box(), QStringLiteral("kan"));
