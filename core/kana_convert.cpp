@@ -77,7 +77,8 @@ QString toHiragana(QStringView text) {
     for (QChar& c : narrow)
         if ((c >= u'Ａ' && c <= u'Ｚ') || (c >= u'ａ' && c <= u'ｚ'))
             c = QChar(c.unicode() - kFullWidthLatinOffset);
-    return romajiToHiragana(narrow);
+    // Composing gives ヵ and ヶ for xka and xke, as input methods do.
+    return kanaToHiragana(romajiToHiragana(narrow));
 }
 
 QString toKatakana(QStringView text) {

@@ -9,9 +9,10 @@ namespace kb {
 
 namespace {
 
+// The romaji both common Japanese input methods accept (Mozc and Microsoft's),
 // Hepburn first, then Kunrei and word-processor spellings. No spelling may be
-// the start of another: a complete spelling is emitted at once. ん and the
-// doubled consonant are not here; they come from the pending rule below.
+// the start of another: a complete spelling is emitted at once. A lone n and
+// the doubled consonant are not here; they come from the pending rule below.
 // clang-format off
 constexpr RomajiSpelling kSpellings[] = {
     {u"a", u"あ"}, {u"i", u"い"}, {u"u", u"う"}, {u"e", u"え"}, {u"o", u"お"},
@@ -24,7 +25,9 @@ constexpr RomajiSpelling kSpellings[] = {
     {u"kya", u"きゃ"}, {u"kyi", u"きぃ"}, {u"kyu", u"きゅ"}, {u"kye", u"きぇ"},
     {u"kyo", u"きょ"},
     {u"kwa", u"くぁ"}, {u"qa", u"くぁ"}, {u"qi", u"くぃ"}, {u"qe", u"くぇ"},
-    {u"qo", u"くぉ"},
+    {u"qo", u"くぉ"}, {u"kwi", u"くぃ"}, {u"kwe", u"くぇ"}, {u"kwo", u"くぉ"},
+    {u"qwa", u"くぁ"}, {u"qwi", u"くぃ"}, {u"qwu", u"くぅ"}, {u"qwe", u"くぇ"},
+    {u"qwo", u"くぉ"}, {u"qya", u"くゃ"}, {u"qyu", u"くゅ"}, {u"qyo", u"くょ"},
     {u"ga", u"が"}, {u"gi", u"ぎ"}, {u"gu", u"ぐ"}, {u"ge", u"げ"}, {u"go", u"ご"},
     {u"gya", u"ぎゃ"}, {u"gyi", u"ぎぃ"}, {u"gyu", u"ぎゅ"}, {u"gye", u"ぎぇ"},
     {u"gyo", u"ぎょ"}, {u"gwa", u"ぐぁ"},
@@ -49,16 +52,20 @@ constexpr RomajiSpelling kSpellings[] = {
     {u"tyo", u"ちょ"}, {u"cyo", u"ちょ"},
     {u"tsa", u"つぁ"}, {u"tsi", u"つぃ"}, {u"tse", u"つぇ"}, {u"tso", u"つぉ"},
     {u"tha", u"てゃ"}, {u"thi", u"てぃ"}, {u"thu", u"てゅ"}, {u"the", u"てぇ"},
-    {u"tho", u"てょ"}, {u"twu", u"とぅ"},
+    {u"tho", u"てょ"}, {u"t'i", u"てぃ"}, {u"t'yu", u"てゅ"},
+    {u"twa", u"とぁ"}, {u"twi", u"とぃ"}, {u"twu", u"とぅ"}, {u"twe", u"とぇ"},
+    {u"two", u"とぉ"}, {u"t'u", u"とぅ"},
     {u"da", u"だ"}, {u"di", u"ぢ"}, {u"du", u"づ"}, {u"de", u"で"}, {u"do", u"ど"},
     {u"dya", u"ぢゃ"}, {u"dyi", u"ぢぃ"}, {u"dyu", u"ぢゅ"}, {u"dye", u"ぢぇ"},
     {u"dyo", u"ぢょ"},
     {u"dha", u"でゃ"}, {u"dhi", u"でぃ"}, {u"dhu", u"でゅ"}, {u"dhe", u"でぇ"},
-    {u"dho", u"でょ"}, {u"dwu", u"どぅ"},
+    {u"dho", u"でょ"}, {u"d'i", u"でぃ"}, {u"d'yu", u"でゅ"},
+    {u"dwa", u"どぁ"}, {u"dwi", u"どぃ"}, {u"dwu", u"どぅ"}, {u"dwe", u"どぇ"},
+    {u"dwo", u"どぉ"}, {u"d'u", u"どぅ"},
 
     {u"na", u"な"}, {u"ni", u"に"}, {u"nu", u"ぬ"}, {u"ne", u"ね"}, {u"no", u"の"},
     {u"nya", u"にゃ"}, {u"nyi", u"にぃ"}, {u"nyu", u"にゅ"}, {u"nye", u"にぇ"},
-    {u"nyo", u"にょ"},
+    {u"nyo", u"にょ"}, {u"nn", u"ん"}, {u"n'", u"ん"}, {u"xn", u"ん"},
 
     {u"ha", u"は"}, {u"hi", u"ひ"}, {u"fu", u"ふ"}, {u"hu", u"ふ"}, {u"he", u"へ"},
     {u"ho", u"ほ"},
@@ -66,6 +73,9 @@ constexpr RomajiSpelling kSpellings[] = {
     {u"hyo", u"ひょ"},
     {u"fa", u"ふぁ"}, {u"fi", u"ふぃ"}, {u"fe", u"ふぇ"}, {u"fo", u"ふぉ"},
     {u"fya", u"ふゃ"}, {u"fyu", u"ふゅ"}, {u"fyo", u"ふょ"},
+    {u"hwa", u"ふぁ"}, {u"hwi", u"ふぃ"}, {u"hwe", u"ふぇ"}, {u"hwo", u"ふぉ"},
+    {u"hwyu", u"ふゅ"}, {u"fwa", u"ふぁ"}, {u"fwi", u"ふぃ"}, {u"fwu", u"ふぅ"},
+    {u"fwe", u"ふぇ"}, {u"fwo", u"ふぉ"}, {u"fyi", u"ふぃ"}, {u"fye", u"ふぇ"},
     {u"ba", u"ば"}, {u"bi", u"び"}, {u"bu", u"ぶ"}, {u"be", u"べ"}, {u"bo", u"ぼ"},
     {u"bya", u"びゃ"}, {u"byi", u"びぃ"}, {u"byu", u"びゅ"}, {u"bye", u"びぇ"},
     {u"byo", u"びょ"},
@@ -83,17 +93,23 @@ constexpr RomajiSpelling kSpellings[] = {
     {u"wa", u"わ"}, {u"wo", u"を"}, {u"wyi", u"ゐ"}, {u"wye", u"ゑ"},
 
     {u"vu", u"ゔ"}, {u"va", u"ゔぁ"}, {u"vi", u"ゔぃ"}, {u"ve", u"ゔぇ"}, {u"vo", u"ゔぉ"},
-    {u"vya", u"ゔゃ"}, {u"vyu", u"ゔゅ"}, {u"vyo", u"ゔょ"},
+    {u"vya", u"ゔゃ"}, {u"vyi", u"ゔぃ"}, {u"vyu", u"ゔゅ"}, {u"vye", u"ゔぇ"},
+    {u"vyo", u"ゔょ"},
 
     {u"xa", u"ぁ"}, {u"xi", u"ぃ"}, {u"xu", u"ぅ"}, {u"xe", u"ぇ"}, {u"xo", u"ぉ"},
     {u"la", u"ぁ"}, {u"li", u"ぃ"}, {u"lu", u"ぅ"}, {u"le", u"ぇ"}, {u"lo", u"ぉ"},
+    {u"xyi", u"ぃ"}, {u"lyi", u"ぃ"}, {u"xye", u"ぇ"}, {u"lye", u"ぇ"},
     {u"xtu", u"っ"}, {u"ltu", u"っ"}, {u"xtsu", u"っ"}, {u"ltsu", u"っ"},
     {u"xya", u"ゃ"}, {u"xyu", u"ゅ"}, {u"xyo", u"ょ"},
     {u"lya", u"ゃ"}, {u"lyu", u"ゅ"}, {u"lyo", u"ょ"},
-    {u"xwa", u"ゎ"}, {u"lwa", u"ゎ"}, {u"xka", u"ゕ"}, {u"lka", u"ゕ"},
-    {u"xke", u"ゖ"}, {u"lke", u"ゖ"}, {u"xn", u"ん"},
+    {u"xwa", u"ゎ"}, {u"lwa", u"ゎ"},
+    // Katakana in both tables: JIS X 0208, which they grew from, has no ゕ or ゖ.
+    {u"xka", u"ヵ"}, {u"lka", u"ヵ"}, {u"xke", u"ヶ"}, {u"lke", u"ヶ"},
 
     {u"-", u"ー"}, {u",", u"、"}, {u".", u"。"}, {u"[", u"「"}, {u"]", u"」"},
+    {u"~", u"〜"}, {u"z-", u"〜"}, {u"z/", u"・"}, {u"z.", u"…"}, {u"z,", u"‥"},
+    {u"z[", u"『"}, {u"z]", u"』"}, {u"zh", u"←"}, {u"zj", u"↓"}, {u"zk", u"↑"},
+    {u"zl", u"→"},
 };
 // clang-format on
 
@@ -123,7 +139,10 @@ const Index& romajiIndex() {
             if (!i.romajiOf.contains(kana)) i.romajiOf.insert(kana, romaji);
             i.longestKana = std::max(i.longestKana, kana.size());
         }
-        i.letters.insert(kApostrophe);
+        i.starts.insert(QStringLiteral("tc")); // waits for the h of "tch"
+        // F9 and F10 read katakana as hiragana, where ヵ and ヶ are ゕ and ゖ.
+        i.romajiOf.insert(QStringLiteral("ゕ"), QStringLiteral("xka"));
+        i.romajiOf.insert(QStringLiteral("ゖ"), QStringLiteral("xke"));
         return i;
     }();
     return idx;
@@ -135,8 +154,7 @@ bool isConsonant(QChar c) {
 
 // "kk" and the Hepburn "tch" double the consonant: the first letter is っ.
 bool startsDoubled(QStringView key) {
-    return key.size() >= 2 && isConsonant(key[0]) &&
-           (key[1] == key[0] || (key[0] == u't' && key[1] == u'c'));
+    return key.size() >= 2 && isConsonant(key[0]) && (key[1] == key[0] || key.startsWith(u"tch"));
 }
 
 void feed(Composed& box, QChar typed) {
@@ -163,14 +181,8 @@ void feed(Composed& box, QChar typed) {
     pending.clear();
     QString rest = typedSoFar.mid(1);
     if (key[0] == u'n') {
-        // "nn" is ん, but its second n may still begin な or にゃ ("kanna", "minnya").
-        if (key == u"nn") {
-            pending = typedSoFar;
-            return;
-        }
+        // A lone n before anything but a vowel, y, n or ' ("kanji", "n-").
         kana += kN;
-        if (key.startsWith(u"nn") && !idx.starts.contains(key.mid(1))) rest = typedSoFar.mid(2);
-        if (rest == kApostrophe) rest.clear();
     } else if (startsDoubled(key)) {
         kana += kSmallTsu;
     } else {
@@ -194,7 +206,7 @@ Composed composeRomaji(QStringView pending, QChar typed) {
 
 QString finishRomaji(QStringView pending) {
     const QString key = pending.toString().toLower();
-    if (key == u"n" || key == u"nn") return QString(kN);
+    if (key == u"n") return QString(kN);
     return pending.toString();
 }
 
@@ -239,9 +251,8 @@ QString hiraganaToRomaji(QStringView hiragana) {
             nextFirst = hiragana[pos + 1].toLower(); // a letter typed after the kana
         if (c == kN) {
             out += u'n';
-            // Keep ん apart from a following vowel, y or ん: "kan'i", "kin'yuu".
-            const bool nextIsN = pos + 1 < hiragana.size() && hiragana[pos + 1] == kN;
-            if (nextIsN || QStringView(u"aiueoy").contains(nextFirst)) out += kApostrophe;
+            // Keep ん apart from a following vowel, y or n: "kan'i", "kin'yuu", "kan'na".
+            if (QStringView(u"aiueoyn").contains(nextFirst)) out += kApostrophe;
         } else if (nextLen > 0 && isConsonant(nextFirst)) {
             out += next.startsWith(u"ch") ? QChar(u't') : nextFirst;
         } else {

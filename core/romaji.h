@@ -28,7 +28,7 @@ struct Composed {
 // no spelling uses flushes the pending letters (see finishRomaji) and passes
 // through; a pending letter that no spelling can continue goes out as typed.
 Composed composeRomaji(QStringView pending, QChar typed);
-// At Enter: a pending "n" (or "nn") becomes ん, other letters stay as typed.
+// At Enter: a pending "n" becomes ん, other letters stay as typed.
 QString finishRomaji(QStringView pending);
 // Backspace while letters are pending removes the last of them.
 QString backspaceRomaji(QStringView pending);

@@ -29,6 +29,7 @@ private Q_SLOTS:
         QTest::newRow("either case") << QStringLiteral("aSa") << "あさ";
         QTest::newRow("pending n becomes ん at Enter") << QStringLiteral("kaan") << "かあん";
         QTest::newRow("other pending letters stay") << QStringLiteral("ak") << "あk";
+        QTest::newRow("nn is ん before a vowel or y") << QStringLiteral("annannya") << "あんあんや";
     }
     void typedRomajiIsJudgedAsHiragana() {
         QFETCH(QString, keys);
@@ -51,11 +52,16 @@ private Q_SLOTS:
         QTest::keyClicks(g.box(), QStringLiteral("ky"));
         QTest::keyClick(g.box(), Qt::Key_Escape); // drops every pending letter
         QCOMPARE(g.box()->text() + '|' + g.box()->pending(), QStringLiteral("|"));
+        // A lone n waits underlined; the second n makes ん at once.
+        QTest::keyClicks(g.box(), QStringLiteral("hon"));
+        QCOMPARE(g.box()->text() + '|' + g.box()->pending(), QStringLiteral("ほ|n"));
+        QTest::keyClicks(g.box(), QStringLiteral("n"));
+        QCOMPARE(g.box()->text() + '|' + g.box()->pending(), QStringLiteral("ほん|"));
         // A click in the box ends the composition, as leaving it does, and
         // places the cursor where it was clicked.
         QTest::keyClicks(g.box(), QStringLiteral("kan"));
         QTest::mouseClick(g.box(), Qt::LeftButton, {}, QPoint(2, g.box()->height() / 2));
-        QCOMPARE(g.box()->text() + '|' + g.box()->pending(), QStringLiteral("かん|"));
+        QCOMPARE(g.box()->text() + '|' + g.box()->pending(), QStringLiteral("ほんかん|"));
         QCOMPARE(g.box()->cursorPosition(), 0);
         QTest::keyClicks(g.box(), QStringLiteral("k"));
         g.window->cmdStart_Click(); // a new round empties the box, pending letters too
