@@ -196,7 +196,7 @@ void MainWindow::buildLayout(SystemInputMethod* inputMethod) {
     cboSet = new PickComboBox(Frame1);
     place(cboSet, 7950, 1100, 1065, 345);
     cboSet->setFont(gothicFont(11.25));
-    cboSet->setEditText(QStringLiteral("２文字"));
+    cboSet->setEditText(kTwoEntrySet);
     colour(cboSet, Qt::black, QColor(255, 255, 240));
 
     fraRireki = new ClickFrame(QStringLiteral("履歴"), Frame1);
