@@ -55,9 +55,10 @@ void AnswerBox::setSystemInputMethod(SystemInputMethod* method) {
 void AnswerBox::setEntry(Entry entry) {
     if (entry != entry_) commitPending();
     entry_ = entry;
-    setToolTip(system_                    ? QStringLiteral("入力メソッドで入力")
-               : entry_ == Entry::Hiragana ? QStringLiteral("ひらがな入力（半角/全角キーで直接入力）")
-                                           : QStringLiteral("直接入力（半角/全角キーでひらがな入力）"));
+    setToolTip(system_ ? QStringLiteral("入力メソッドで入力")
+               : entry_ == Entry::Hiragana
+                   ? QStringLiteral("ひらがな入力（半角/全角キーで直接入力）")
+                   : QStringLiteral("直接入力（半角/全角キーでひらがな入力）"));
 }
 
 void AnswerBox::setAnswer(const QString& text) {
@@ -138,9 +139,9 @@ void AnswerBox::keyPressEvent(QKeyEvent* event) {
     }
     // Any other key ends our composition first; Enter then judges the finished word.
     commitPending();
-    if (enter && onKeyPress) {
+    if (enter) {
         std::int16_t keyAscii = 13;
-        onKeyPress(keyAscii);
+        Q_EMIT keyPress(keyAscii);
         if (keyAscii == 0) {
             event->accept();
             return;

@@ -1,15 +1,14 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <QLineEdit>
 
 namespace kb {
 
 class SystemInputMethod;
 
-// The answer box. Enter goes first to the key-press handler, which may consume
-// it by setting the key code to 0.
+// The answer box. Enter goes first to keyPress, whose receiver may consume it
+// by setting the key code to 0; connect it directly, so the change comes back.
 //
 // It stands in for an input method's hiragana mode on desktops without one:
 // letters typed directly compose hiragana, with the letters not yet forming a
@@ -26,7 +25,6 @@ public:
 
     explicit AnswerBox(QWidget* parent = nullptr);
     void setSystemInputMethod(SystemInputMethod* method);
-    std::function<void(std::int16_t& keyAscii)> onKeyPress;
 
     Entry entry() const { return entry_; }
     void setEntry(Entry entry);
@@ -34,6 +32,9 @@ public:
     const QString& pending() const { return pending_; }
     // Sets the text and drops any letters still pending.
     void setAnswer(const QString& text);
+
+Q_SIGNALS:
+    void keyPress(std::int16_t& keyAscii);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -5,6 +5,7 @@
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMetaMethod>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
@@ -151,12 +152,16 @@ void HistoryGrid::updateRowHeight() {
     horizontalHeader()->setFixedHeight(h);
 }
 
+bool HistoryGrid::hasMenu() const {
+    return isSignalConnected(QMetaMethod::fromSignal(&HistoryGrid::menuRequested));
+}
+
 void HistoryGrid::contextMenuEvent(QContextMenuEvent* event) {
-    if (!onContextMenu) return QTableView::contextMenuEvent(event);
+    if (!hasMenu()) return QTableView::contextMenuEvent(event);
     event->accept();
-    onContextMenu(event->reason() == QContextMenuEvent::Mouse
-                      ? event->globalPos()
-                      : viewport()->mapToGlobal(QPoint(viewport()->width() / 3, 0)));
+    Q_EMIT menuRequested(event->reason() == QContextMenuEvent::Mouse
+                             ? event->globalPos()
+                             : viewport()->mapToGlobal(QPoint(viewport()->width() / 3, 0)));
 }
 
 // Qt turns the Menu key into a menu request on some platforms only, and
@@ -164,7 +169,7 @@ void HistoryGrid::contextMenuEvent(QContextMenuEvent* event) {
 void HistoryGrid::keyPressEvent(QKeyEvent* event) {
     const bool shiftF10 = event->key() == Qt::Key_F10 &&
                           (event->modifiers() & ~Qt::KeypadModifier) == Qt::ShiftModifier;
-    if (!onContextMenu || (event->key() != Qt::Key_Menu && !shiftF10))
+    if (!hasMenu() || (event->key() != Qt::Key_Menu && !shiftF10))
         return QTableView::keyPressEvent(event);
     QContextMenuEvent request(QContextMenuEvent::Keyboard, QPoint(), QPoint(), event->modifiers());
     contextMenuEvent(&request);

@@ -2,7 +2,6 @@
 
 #include "history_model.h"
 
-#include <functional>
 #include <QTableView>
 
 namespace kb {
@@ -11,6 +10,7 @@ namespace kb {
 // HistoryModel, with the grid operations the window uses. Row 0 is the header
 // row, so data row r is model row r - 1; sizes are in twips.
 class HistoryGrid : public QTableView {
+    Q_OBJECT
 public:
     explicit HistoryGrid(QWidget* parent = nullptr);
 
@@ -40,9 +40,10 @@ public:
     void loadFile(const QString& historyFile);
     void appendRecord(const HistoryRecord& record);
 
+Q_SIGNALS:
     // The right button, the Menu key or Shift+F10 asks for the grid's menu,
     // to be shown at a global position.
-    std::function<void(QPoint)> onContextMenu;
+    void menuRequested(QPoint globalPos);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -53,6 +54,7 @@ private:
     void updateRowHeight();
     void showNewestRow();
     void scrollToRow(int row);
+    bool hasMenu() const;
 
     HistoryModel model_;
     int pendingTopRow_ = 0;

@@ -3,9 +3,7 @@
 #include "answer_box.h"
 #include "application.h"
 #include "controls.h"
-#include "core/clock.h"
 #include "core/int16.h"
-#include "drill/round_control.h"
 #include "files/data_files.h"
 #include "files/history_table.h"
 #include "files/settings.h"
@@ -28,8 +26,8 @@ namespace kb {
 using texts::kCaption;
 
 MainWindow::MainWindow(const Collaborators& c, QWidget* parent)
-    : QWidget(parent), clock_(c.clock), random_(c.random), messages_(c.messages), help_(c.help),
-      chart_(std::make_unique<ProgressChart>(c.chartModule)) {
+    : QWidget(parent), messages_(c.messages), help_(c.help),
+      chart_(std::make_unique<ProgressChart>(c.chartModule)), round_(c.random, c.clock) {
     buildLayout(c.inputMethod);
     wireEvents();
     // Both timers tick from the window's creation; the flags decide whether a tick does anything.
@@ -52,8 +50,9 @@ void MainWindow::wireEvents() {
     connect(cboJikan, &PickComboBox::picked, this, &MainWindow::cboJikan_Click);
     connect(chkAs, &PictureToggle::changed, this, &MainWindow::chkAs_Click);
     connect(fraRireki, &ClickFrame::clicked, this, &MainWindow::fraRireki_Click);
-    txtKaitou->onKeyPress = [this](std::int16_t& keyAscii) { txtKaitou_KeyPress(keyAscii); };
-    msgRireki->onContextMenu = [this](QPoint at) { msgRireki_ContextMenu(at); };
+    connect(txtKaitou, &AnswerBox::keyPress, this, &MainWindow::txtKaitou_KeyPress,
+            Qt::DirectConnection); // the handler may consume the key
+    connect(msgRireki, &HistoryGrid::menuRequested, this, &MainWindow::msgRireki_ContextMenu);
 }
 
 void MainWindow::inform(const QString& text, MessageBoxes::Icon icon) {
@@ -79,9 +78,8 @@ bool MainWindow::Form_Load() {
         msgRireki->loadFile(kHistoryFile);
         barFullWidth_ = toInt16(twipsOf(shpJikanK->width()));
         txtKaitou->setAnswer(QString());
-        for (QLabel* l : {lblMondai, lblOk, lblNg, lblMoji_T, lblByou, lblRitu})
-            l->setText(QString());
-        for (QLabel* l : lblTen)
+        for (QLabel* l : {lblMondai, lblOk, lblNg, lblMoji_T, lblByou, lblRitu, lblTen[0],
+                          lblTen[1], lblTen[2], lblTen[3]})
             l->setText(QString());
         show();
         QCoreApplication::processEvents();
@@ -101,7 +99,7 @@ bool MainWindow::Form_Load() {
         for (int i = 10; i <= 180; i += 10)
             lengths << QString::number(i);
         cboJikan->addItems(lengths);
-        const QString length = QString::number(round_.state().timeLimitSeconds);
+        const QString length = QString::number(settings.timeLimitSeconds);
         cboJikan->setCurrentIndex(cboJikan->findText(length));
         cboJikan->setEditText(length);
         cboSet->addItems({kOneEntrySet, kTwoEntrySet});
@@ -122,124 +120,18 @@ void MainWindow::SetupHistoryGrid() {
     msgRireki->layOutColumns();
 }
 
-void MainWindow::NextQuestion() {
-    round_.nextQuestion(
-        random_, [this] { return clock_.timeOfDay(); }, questionModeOf(cboSet->currentText()));
-    lblMondai->setText(round_.state().currentQuestion);
-    txtKaitou->setAnswer(QString());
-    txtKaitou->setFocus();
-    if (round_.newlyWithoutQuestion())
-        inform(texts::noQuestionLeft(), MessageBoxes::Icon::Information);
-}
-
-void MainWindow::txtKaitou_KeyPress(std::int16_t& KeyAscii) {
-    if (KeyAscii != 13) return;
-    const QString word = txtKaitou->text();
-    if (word.isEmpty()) return;
-    KeyAscii = 0;
-    // All or nothing: the verdict and the new counters are formed, and the file
-    // written, before anything is stored.
-    guarded([&] {
-        const Judged judged = round_.judge(word);
-        if (judged.exclude) appendExclusion(judged.question);
-        round_.commit(judged);
-        if (judged.verdict == Verdict::Exact) {
-            if (judged.exclusionListFull)
-                inform(texts::exclusionListFull(), MessageBoxes::Icon::Information);
-            NextQuestion();
-            return;
-        }
-        const DrillState& st = round_.state();
-        if (judged.verdict == Verdict::Rejected) {
-            lblNg->setText(QString::number(st.ngCount));
-            txtKaitou->setAnswer(QString());
-        } else {
-            lblOk->setText(QString::number(st.okCount));
-        }
-        for (int i = 0; i < 3; ++i)
-            lblTen[static_cast<size_t>(i)]->setText(
-                QString::number(st.matchCounts[static_cast<size_t>(i)]));
-        lblTen[3]->setText(QString::number(st.score));
-        auto* line = new QListWidgetItem(
-            judged.question + QStringLiteral(" _ ") + txtKaitou->text(), lstRireki);
-        // Measured once here: the list lays out all its lines whenever one is
-        // added, and measuring every line again each time made an answer cost
-        // more the longer the round went on.
-        line->setSizeHint(lstRireki->sizeHintForIndex(lstRireki->indexFromItem(line)));
-        lstRireki->scrollToBottom();
-        NextQuestion();
-    });
-}
-
-void MainWindow::cmdStart_Click() {
-    if (!round_.canStart()) {
-        inform(texts::chooseRoundLength(), MessageBoxes::Icon::Information);
-        return;
-    }
-    round_.start();
-    txtKaitou->setAnswer(QString());
-    lblMondai->setText(QString());
-    setShapeWidth(shpJikanK, barFullWidth_);
-    lstRireki->clear();
-    fraRireki->setVisible(true);
-    for (QLabel* l : {lblMoji_T, lblByou, lblRitu})
-        l->setText(QString());
-    for (QLabel* l : {lblTen[0], lblTen[1], lblTen[2], lblTen[3], lblOk, lblNg})
-        l->setText(QStringLiteral("0"));
-    cmdStart->setEnabled(false);
-}
-
-void MainWindow::tmrStart_Timer() {
-    guarded([this] {
-        const int step = round_.countdownTick();
-        if (step == 0) return;
-        for (int i = 1; i <= 3; ++i)
-            imgStart[static_cast<size_t>(i)]->setVisible(i == step);
-        if (step < 3) return;
-        NextQuestion();
-        round_.begin(clock_.wholeSeconds());
-    });
-}
-
-void MainWindow::tmrBp_Timer() {
-    RoundTick tick;
-    guarded([&] {
-        tick = round_.roundTick(clock_.wholeSeconds(), barFullWidth_);
-        if (!tick.running) return;
-        setShapeWidth(shpJikanK, tick.barWidth);
-        if (tick.ended) cmdStart->setEnabled(true);
-    });
-    if (!tick.ended) return;
-    // From here on each step runs even when the one before it failed.
-    const DrillState& st = round_.state();
-    const auto step = [](const std::function<void()>& body) {
-        try {
-            body();
-        } catch (const Error&) {
-        }
-    };
-    step([&] { lblByou->setText(speedText(st.typedChars, st.timeLimitSeconds)); });
-    step([&] { lblRitu->setText(rateText(st.okCount, st.ngCount)); });
-    step([&] { lblMoji_T->setText(QString::number(st.typedChars)); });
-    if (round_.autoSaveDue()) {
-        try {
-            saveHistory();
-        } catch (const Error& e) {
-            inform(texts::autoSaveFailed(e.message()), MessageBoxes::Icon::Warning);
-        }
-    }
-}
-
 void MainWindow::setShapeWidth(Shape* shape, int twips) {
     shape->resize(px(std::max(0, twips)), shape->height());
 }
 
-void MainWindow::saveHistory() {
-    if (!round_.canSave()) return;
+void MainWindow::saveHistory(const RoundSummary* roundEnd) {
+    const QString set = cboSet->currentText();
+    const std::optional<HistoryRecord> record =
+        roundEnd ? round_.toSave(set, *roundEnd) : round_.toSave(set);
+    if (!record) return;
     // Formed once: the row shows what the file will give back at the next start,
     // and only a record that reached the file becomes a row.
-    const HistoryRecord stored =
-        appendHistory(kHistoryFile, round_.record(clock_.localNow(), cboSet->currentText()));
+    const HistoryRecord stored = appendHistory(kHistoryFile, *record);
     msgRireki->appendRecord(stored);
     chart_->appended(stored);
 }
@@ -264,7 +156,8 @@ void MainWindow::cmdClear_Click() {
 
 void MainWindow::writeSettings() {
     try {
-        saveSettings({round_.state().timeLimitSeconds, round_.state().autoSave});
+        const RoundSettings& s = round_.settings();
+        saveSettings({s.timeLimitSeconds, s.autoSave});
     } catch (const Error& e) {
         inform(texts::settingsNotStored(e.message(), !loaded_), MessageBoxes::Icon::Warning);
     }

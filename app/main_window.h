@@ -67,8 +67,6 @@ public:
     void msgRireki_ContextMenu(QPoint globalPos);
     void openProgressChart();
 
-    const DrillState& state() const { return round_.state(); }
-
     // The timers; a test calls their handlers with a fake clock instead.
     QTimer tmrStart;
     QTimer tmrBp;
@@ -127,8 +125,14 @@ private:
     void describeForScreenReaders();
     void wireEvents();
     void SetupHistoryGrid();
-    void NextQuestion();
-    void saveHistory();
+    // Reads the set selection, at every draw.
+    QuestionMode questionMode() const;
+    // Puts the question drawn in front of the player.
+    void NextQuestion(const QuestionChange& next);
+    void showAnswered(const Answered& answered);
+    // Saves the last round, with the figures its end showed when given; declined
+    // while nothing can be saved.
+    void saveHistory(const RoundSummary* roundEnd = nullptr);
     // Stores both settings; a failure is reported here, the values stay in force.
     void writeSettings();
     void setShapeWidth(Shape* shape, int twips);
@@ -138,8 +142,6 @@ private:
     // Runs a handler body; an error is reported and the program goes on.
     void guarded(const std::function<void()>& body);
 
-    Clock& clock_;
-    RandomSource& random_;
     MessageBoxes& messages_;
     HelpViewer& help_;
     std::unique_ptr<ProgressChart> chart_;

@@ -269,7 +269,7 @@ void MainWindow::buildMode() {
     cboSet = new PickComboBox(Frame1);
     place(cboSet, 7950, 1100, 1065, 345);
     cboSet->setFont(gothicFont(11.25));
-    cboSet->setEditText(QStringLiteral("２文字"));
+    cboSet->setEditText(kTwoEntrySet);
     colour(cboSet, Qt::black, kIvory);
 }
 

@@ -45,7 +45,7 @@ void BM_Soak(benchmark::State& state) {
             startRound(w);
             int logged = 0;
             for (int i = 0; i < 12; ++i, ++answers) {
-                const QString q = w.state().currentQuestion;
+                const QString q = lblMondai(w)->text();
                 const QString words[] = {q + QStringLiteral("さ"), QStringLiteral("か") + q,
                                          QStringLiteral("か") + q + QStringLiteral("さ"),
                                          QStringLiteral("ぬ"), q};

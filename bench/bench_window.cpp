@@ -135,7 +135,7 @@ void BM_Enter(benchmark::State& state) {
     MainWindow& w = session.start();
     session.setTwoEntry();
     for (int i = 0; i < 50; ++i)
-        session.answer(wordFor(w.state().currentQuestion, i));
+        session.answer(wordFor(lblMondai(w)->text(), i));
     settle();
     Samples handler, handlerLate, keyEvent, painted;
     int i = 0;
@@ -144,7 +144,7 @@ void BM_Enter(benchmark::State& state) {
             w.cmdStart_Click();
             settle();
         }
-        txtKaitou(w)->setAnswer(wordFor(w.state().currentQuestion, i));
+        txtKaitou(w)->setAnswer(wordFor(lblMondai(w)->text(), i));
         const auto t = Stopwatch::now();
         switch (i % 3) {
         case 0: {
@@ -193,7 +193,7 @@ void nextQuestionAllButOne(benchmark::State& state, FileSet set, bool twoEntry,
     if (twoEntry) session.setTwoEntry();
     const QString word = QStringLiteral("ーー");
     session.answer(word);
-    const QString onlyQuestion = w.state().currentQuestion;
+    const QString onlyQuestion = lblMondai(w)->text();
     Samples ms;
     int i = 0;
     for (auto _ : state) {
@@ -203,7 +203,7 @@ void nextQuestionAllButOne(benchmark::State& state, FileSet set, bool twoEntry,
         const auto t = Stopwatch::now();
         w.txtKaitou_KeyPress(key);
         ms.add(msSince(t));
-        if (w.state().currentQuestion != onlyQuestion)
+        if (lblMondai(w)->text() != onlyQuestion)
             state.SkipWithError("a question was drawn that the exclusion list holds");
     }
     state.counters["median_us"] = ms.median() * 1e3;
@@ -301,7 +301,7 @@ std::vector<long long> heapByRound(Session& session, int rounds, int answers, bo
         settle();
         heap.push_back(heapInUse());
         for (int a = 0; a < answers; ++a, ++answered)
-            session.answer(wordFor(w.state().currentQuestion, answered));
+            session.answer(wordFor(lblMondai(w)->text(), answered));
         if (lineBytes) lineBytes->add(static_cast<double>(heapInUse() - heap.back()) / answers);
         if (repaint) settle();
     }

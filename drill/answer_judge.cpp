@@ -21,10 +21,12 @@ RoundCounters countedAfter(const RoundCounters& before, Verdict verdict, qsizety
     case Verdict::Head:
     case Verdict::Tail:
     case Verdict::Inside: {
-        const int slot = verdict == Verdict::Head ? 0 : verdict == Verdict::Tail ? 1 : 2;
-        c.score = addInt16(c.score, slot + 1);
-        c.matchCounts[static_cast<size_t>(slot)] =
-            addInt16(c.matchCounts[static_cast<size_t>(slot)], 1);
+        const int points = verdict == Verdict::Head ? 1 : verdict == Verdict::Tail ? 2 : 3;
+        std::int16_t& matches = verdict == Verdict::Head   ? c.headMatches
+                                : verdict == Verdict::Tail ? c.tailMatches
+                                                           : c.insideMatches;
+        c.score = addInt16(c.score, points);
+        matches = addInt16(matches, 1);
         c.okCount = addInt16(c.okCount, 1);
         c.typedChars = toInt16(static_cast<long long>(c.typedChars) + wordLength);
         break;

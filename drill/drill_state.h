@@ -1,10 +1,6 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
-#include <QString>
-#include <QStringList>
-#include <vector>
 
 namespace kb {
 
@@ -18,29 +14,22 @@ struct RoundCounters {
     std::int16_t ngCount = 0;
     std::int16_t typedChars = 0;
     std::int16_t score = 0;
-    std::array<std::int16_t, 4> matchCounts{}; // [3] is reset but never counted
+    // Accepted words by where the question stood in them.
+    std::int16_t headMatches = 0;
+    std::int16_t tailMatches = 0;
+    std::int16_t insideMatches = 0;
+
+    friend bool operator==(const RoundCounters&, const RoundCounters&) = default;
 };
 
-// Everything the window keeps between events.
-struct DrillState : RoundCounters {
-    bool countdownActive = false;
-    bool roundRunning = false;
-    std::int16_t countdownStep = 0;
-    std::int32_t clockSeconds = 0;
-    std::int32_t roundEndTime = 0;
-    std::int16_t remainingSeconds = 0;
-    std::int16_t timeLimitSeconds = 0;
-    std::int16_t autoSave = 0;
-    QStringList kanaTable;
-    std::int16_t kanaCount = 0;
-    QString currentQuestion;
-    QStringList excludedWords;
-    std::int16_t excludedCount = 0;
+// Between rounds (before the first, or after one ended), the three lamps
+// before a round, or the timed round itself.
+enum class Phase { Idle, Countdown, Running };
 
-    // Entries are numbered from 1, as the game counts them. An empty list still
-    // draws entry 1, which reads as the empty text, as an unfilled slot would.
-    QString kana(int i) const { return kanaTable.value(i - 1); }
-    QString excluded(int i) const { return excludedWords.value(i - 1); }
+// The two choices 設定.txt keeps.
+struct RoundSettings {
+    std::int16_t timeLimitSeconds = 0;
+    std::int16_t autoSave = 0; // 1 saves at a round's end; 0 and 2 (greyed) do not
 };
 
 } // namespace kb

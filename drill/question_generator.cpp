@@ -1,5 +1,6 @@
 #include "question_generator.h"
 
+#include "core/clock.h"
 #include "core/error.h"
 
 #include <algorithm>
@@ -23,16 +24,15 @@ std::int16_t drawIndex(RandomSource& random, double timeOfDay, std::int16_t kana
     return static_cast<std::int16_t>(index);
 }
 
-void QuestionGenerator::prepare(const DrillState& state) {
-    excludedSet_.clear();
-    excludedSet_.reserve(state.excludedCount);
-    for (int i = 1; i <= state.excludedCount; ++i)
-        excludedSet_.insert(state.excluded(i));
+void QuestionGenerator::prepare(QStringList kanaTable, QStringList exclusions) {
+    kana_ = std::move(kanaTable);
+    excluded_ = std::move(exclusions);
+    excludedSet_ = QSet<QString>(excluded_.cbegin(), excluded_.cend());
 
-    slots_ = std::max<int>(1, state.kanaCount);
+    slots_ = std::max<int>(1, kanaCount());
     std::vector<QString> entries(static_cast<size_t>(slots_ + 1));
     for (int i = 1; i <= slots_; ++i)
-        entries[static_cast<size_t>(i)] = state.kana(i);
+        entries[static_cast<size_t>(i)] = kana(i);
     const auto entry = [&](int i) -> const QString& { return entries[static_cast<size_t>(i)]; };
     // Up to 10,000 pairs are looked up at every start: one buffer serves them all.
     QString pair;
@@ -71,17 +71,16 @@ void QuestionGenerator::prepare(const DrillState& state) {
     }
 }
 
-std::optional<QString> QuestionGenerator::next(const DrillState& state,
-                                               const Environment& env) const {
-    const auto entry = [&](int i) { return state.kana(i); };
+std::optional<QString> QuestionGenerator::next(const Environment& env) const {
+    const auto entry = [&](int i) { return kana(i); };
     // One more draw picks among the questions left. Every redraw would end in
     // each of them with the same chance as this pick, so no chance changes.
     const auto drawLeft = [&] {
-        env.random.reseed(env.timeOfDay());
+        env.random.reseed(env.clock.timeOfDay());
         return static_cast<double>(env.random.next());
     };
     for (int draw = 1;; ++draw) {
-        const std::int16_t a = drawIndex(env.random, env.timeOfDay(), state.kanaCount);
+        const std::int16_t a = drawIndex(env.random, env.clock.timeOfDay(), kanaCount());
         if (env.mode == QuestionMode::OneEntry) {
             if (!oneExcluded_[static_cast<size_t>(a)]) return entry(a);
             if (oneAllExcluded_) return std::nullopt;
@@ -92,9 +91,9 @@ std::optional<QString> QuestionGenerator::next(const DrillState& state,
             }
             continue;
         }
-        std::int16_t b = drawIndex(env.random, env.timeOfDay(), state.kanaCount);
+        std::int16_t b = drawIndex(env.random, env.clock.timeOfDay(), kanaCount());
         while (a > kCommonEntries && b > kCommonEntries)
-            b = drawIndex(env.random, env.timeOfDay(), state.kanaCount);
+            b = drawIndex(env.random, env.clock.timeOfDay(), kanaCount());
         if (!twoExcluded_[static_cast<size_t>(a * (slots_ + 1) + b)]) return entry(a) + entry(b);
         if (twoAllExcluded_) return std::nullopt;
         if (draw >= kRedraws) {

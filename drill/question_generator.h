@@ -3,14 +3,16 @@
 #include "drill_state.h"
 #include "random_source.h"
 
-#include <functional>
 #include <optional>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 #include <utility>
 #include <vector>
 
 namespace kb {
+
+class Clock;
 
 // The set selection's items. Only the first, compared exactly, draws questions
 // of one entry; every other text, the second and an empty one included, draws two.
@@ -35,20 +37,31 @@ std::int16_t drawIndex(RandomSource& random, double timeOfDay, std::int16_t kana
 // chances the redraws would give them, so a question never takes long.
 class QuestionGenerator {
 public:
-    // Called once the tables are loaded; they never change afterwards.
-    void prepare(const DrillState& state);
+    // The tables as loaded; they never change afterwards. Entries are numbered
+    // from 1, as the game counts them.
+    void prepare(QStringList kanaTable, QStringList exclusions);
 
     struct Environment {
         RandomSource& random;
-        std::function<double()> timeOfDay; // read at every draw
+        const Clock& clock; // its time of day is read at every draw
         QuestionMode mode;
     };
     // The next question, or nothing when every question of the mode is excluded.
-    std::optional<QString> next(const DrillState& state, const Environment& env) const;
+    std::optional<QString> next(const Environment& env) const;
 
     bool excluded(const QString& question) const { return excludedSet_.contains(question); }
+    // The lines of the exclusion list as loaded, repeated ones too.
+    qsizetype listedExclusions() const { return excluded_.size(); }
 
 private:
+    // An empty list still draws entry 1, which reads as the empty text, as an
+    // unfilled slot would.
+    QString kana(int i) const { return kana_.value(i - 1); }
+    // The loader stops at 100 entries, which int16 holds.
+    std::int16_t kanaCount() const { return static_cast<std::int16_t>(kana_.size()); }
+
+    QStringList kana_;
+    QStringList excluded_;
     int slots_ = 1;                 // indexes 1..slots_ can be drawn
     std::vector<bool> oneExcluded_; // by a
     std::vector<bool> twoExcluded_; // by a * (slots_ + 1) + b

@@ -1,112 +1,137 @@
 #include "round.h"
 
+#include "core/clock.h"
 #include "core/int16.h"
 #include "core/text_format.h"
 #include "round_control.h"
 
 namespace kb {
+namespace {
 
-std::optional<QString> Round::nextQuestion(RandomSource& random,
-                                           const std::function<double()>& timeOfDay,
-                                           QuestionMode mode) {
-    const std::optional<QString> question = questions_.next(state_, {random, timeOfDay, mode});
-    state_.currentQuestion = question.value_or(QString());
-    newlyWithoutQuestion_ = !question && hadQuestion_;
-    hadQuestion_ = question.has_value();
-    return question;
-}
-
-void Round::setTables(QStringList kana, QStringList excluded) {
-    // The loader stops at 100 and 5000 entries, which int16 holds.
-    state_.kanaCount = static_cast<std::int16_t>(kana.size());
-    state_.kanaTable = std::move(kana);
-    state_.excludedCount = static_cast<std::int16_t>(excluded.size());
-    state_.excludedWords = std::move(excluded);
-    questions_.prepare(state_);
-}
-
-Judged Round::judge(const QString& word) const {
-    Judged j;
-    j.question = state_.currentQuestion;
-    j.word = word;
-    j.verdict = kb::judge(j.question, word);
-    j.counters = countedAfter(state_, j.verdict, word.size());
-    // A question is appended once: not when the list held it at start-up or this
-    // run added it already, and never past the list's capacity, so the next
-    // start can still read it.
-    if (j.verdict == Verdict::Exact && !questions_.excluded(j.question) &&
-        !appendedExclusions_.contains(j.question)) {
-        if (state_.excludedCount + appendedExclusions_.size() >= kExclusionCapacity)
-            j.exclusionListFull = true;
-        else
-            j.exclude = true;
+template <typename F> Figure figure(F form) {
+    try {
+        return {form(), std::nullopt};
+    } catch (const Error& e) {
+        return {QString(), e};
     }
-    return j;
 }
 
-void Round::commit(const Judged& judged) {
-    static_cast<RoundCounters&>(state_) = judged.counters;
-    if (judged.exclude) appendedExclusions_.insert(judged.question);
+} // namespace
+
+const QString& Figure::value() const {
+    if (error) throw *error;
+    return text;
 }
 
-void Round::start() {
-    state_.typedChars = 0;
-    state_.countdownActive = true;
-    state_.matchCounts = {};
-    state_.okCount = 0;
-    state_.ngCount = 0;
-    state_.score = 0;
+void Round::setTables(QStringList kana, const QStringList& excluded) {
+    questions_.prepare(std::move(kana), excluded);
 }
 
-int Round::countdownTick() {
-    if (!state_.countdownActive) {
-        state_.countdownStep = 0;
-        return 0;
+QuestionChange Round::nextQuestion(QuestionMode mode) {
+    const std::optional<QString> q = questions_.next({random_, clock_, mode});
+    question_ = q.value_or(QString());
+    // Said once, not after every Enter, and again only once a question came up
+    // in between (another mode, say).
+    const QuestionChange change{question_, !q && hadQuestion_};
+    hadQuestion_ = q.has_value();
+    return change;
+}
+
+Answered Round::answer(const QString& word, QuestionMode mode, ExclusionWriter& exclusions) {
+    Answered a;
+    a.question = question_;
+    a.verdict = judge(question_, word);
+    a.counters = countedAfter(counters_, a.verdict, word.size());
+    if (a.verdict == Verdict::Exact) {
+        // A question is appended once: not when the list held it at start-up or
+        // this run added it already, and never past the list's capacity, so the
+        // next start can still read it.
+        if (!questions_.excluded(a.question) && !appendedExclusions_.contains(a.question)) {
+            a.exclusionListFull =
+                questions_.listedExclusions() + appendedExclusions_.size() >= kExclusionCapacity;
+            a.excluded = !a.exclusionListFull;
+        }
+        if (a.excluded) exclusions.appendExclusion(a.question);
+    } else {
+        // A rejected word leaves the box empty before the line takes its text.
+        a.logLine = a.question + QStringLiteral(" _ ") +
+                    (a.verdict == Verdict::Rejected ? QString() : word);
     }
-    // The start button is disabled from the first step to the round's end, and
-    // every idle tick in between sets the step back, so it never passes 3.
-    state_.countdownStep = static_cast<std::int16_t>(state_.countdownStep + 1);
-    if (state_.countdownStep == 3) state_.countdownActive = false;
-    return state_.countdownStep;
+    counters_ = a.counters;
+    if (a.excluded) appendedExclusions_.insert(a.question);
+    a.next = nextQuestion(mode);
+    return a;
 }
 
-void Round::begin(std::int32_t wholeSeconds) {
-    state_.clockSeconds = wholeSeconds;
-    state_.roundEndTime = state_.clockSeconds + state_.timeLimitSeconds;
-    state_.roundRunning = true;
+bool Round::start() {
+    if (settings_.timeLimitSeconds < 1) return false;
+    counters_ = {};
+    phase_ = Phase::Countdown;
+    // A one-second round can end before the countdown timer's next tick.
+    countdownStep_ = 0;
+    return true;
 }
 
-RoundTick Round::roundTick(std::int32_t wholeSeconds, std::int16_t barFullWidth) {
-    if (!state_.roundRunning) return {};
-    state_.clockSeconds = wholeSeconds;
-    state_.remainingSeconds =
-        toInt16(static_cast<long long>(state_.roundEndTime) - state_.clockSeconds);
+CountdownStep Round::countdownTick(QuestionMode mode) {
+    if (phase_ != Phase::Countdown) return {};
+    CountdownStep step;
+    step.lamp = ++countdownStep_;
+    if (step.lamp < 3) return step;
+    phase_ = Phase::Idle;
+    step.first = nextQuestion(mode);
+    return step;
+}
+
+void Round::begin() {
+    roundEndTime_ = clock_.wholeSeconds() + settings_.timeLimitSeconds;
+    phase_ = Phase::Running;
+}
+
+RoundTick Round::roundTick(std::int16_t barFullWidth) {
+    if (phase_ != Phase::Running) return {};
+    const std::int16_t remaining =
+        toInt16(static_cast<long long>(roundEndTime_) - clock_.wholeSeconds());
     RoundTick tick;
     tick.running = true;
-    tick.barWidth = barWidth(state_.remainingSeconds, state_.timeLimitSeconds, barFullWidth);
-    if (state_.remainingSeconds >= 1) return tick;
-    state_.roundRunning = false;
-    tick.ended = true;
+    tick.barWidth = barWidth(remaining, settings_.timeLimitSeconds, barFullWidth);
+    if (remaining >= 1) return tick;
+    phase_ = Phase::Idle;
+    tick.ended = summary();
+    tick.autoSave = settings_.autoSave == 1;
     return tick;
 }
 
-bool Round::canSave() const {
-    return !(state_.okCount == 0 && state_.ngCount == 0) && !state_.roundRunning &&
-           !state_.countdownActive;
+RoundSummary Round::summary() const {
+    const RoundCounters& c = counters_;
+    return {figure([&] { return speedText(c.typedChars, settings_.timeLimitSeconds); }),
+            figure([&] { return rateText(c.okCount, c.ngCount); }), QString::number(c.typedChars)};
 }
 
-HistoryRecord Round::record(const QDateTime& now, const QString& setText) const {
+bool Round::canSave() const {
+    return phase_ == Phase::Idle && !(counters_.okCount == 0 && counters_.ngCount == 0);
+}
+
+std::optional<HistoryRecord> Round::toSave(const QString& setText) const {
+    if (!canSave()) return std::nullopt;
+    return toSave(setText, summary());
+}
+
+std::optional<HistoryRecord> Round::toSave(const QString& setText,
+                                           const RoundSummary& figures) const {
+    if (!canSave()) return std::nullopt;
+    const RoundCounters& c = counters_;
+    const QDateTime now = clock_.localNow();
     HistoryRecord r;
     r.date = formatDate(now.date());
     r.time = formatTime(now.time());
     r.set = setText.left(1);
-    r.okCount = state_.okCount;
-    r.ngCount = state_.ngCount;
-    r.typedChars = state_.typedChars;
-    r.score = state_.score;
-    r.rate = rateText(state_.okCount, state_.ngCount);
-    r.speed = speedText(state_.typedChars, state_.timeLimitSeconds);
-    r.length = QString::number(state_.timeLimitSeconds) + QStringLiteral("秒");
+    r.okCount = c.okCount;
+    r.ngCount = c.ngCount;
+    r.typedChars = c.typedChars;
+    r.score = c.score;
+    r.rate = figures.rate.value();
+    r.speed = figures.speed.value();
+    r.length = QString::number(settings_.timeLimitSeconds) + QStringLiteral("秒");
     return r;
 }
 

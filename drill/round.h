@@ -1,87 +1,133 @@
 #pragma once
 
 #include "answer_judge.h"
+#include "core/error.h"
 #include "core/history_record.h"
 #include "drill_state.h"
 #include "question_generator.h"
 
 #include <optional>
-#include <QDateTime>
 #include <QSet>
 
 namespace kb {
 
-// What an Enter in the answer box decides, before anything is stored.
-struct Judged {
-    QString question, word;
+class Clock;
+
+// Where a question answered exactly goes for good: the exclusion file in the
+// game, a list in a test. Throws when the question cannot be stored.
+class ExclusionWriter {
+public:
+    virtual ~ExclusionWriter() = default;
+    virtual void appendExclusion(const QString& question) = 0;
+};
+
+// A question put in front of the player.
+struct QuestionChange {
+    QString question;      // empty when none is left
+    bool noneLeft = false; // tell the player: none is left, where one was before
+};
+
+// What one Enter in the answer box did, all of it stored.
+struct Answered {
+    QString question; // the one the word was judged against
     Verdict verdict = Verdict::Rejected;
     RoundCounters counters;         // after this word
-    bool exclude = false;           // append the question to the exclusion list first
-    bool exclusionListFull = false; // it would be excluded, but the list is full
+    bool excluded = false;          // the question went to the exclusion list
+    bool exclusionListFull = false; // it would have, but the list is full: tell the player
+    std::optional<QString> logLine; // the answer list's new line; none for an exact word
+    QuestionChange next;
 };
 
-// What a tick of the round timer found.
+// A statistic as text, or the error that kept it from being formed.
+struct Figure {
+    QString text;
+    std::optional<Error> error;
+    // The text; throws the error instead when there is none.
+    const QString& value() const;
+};
+
+// The statistics of a round's end, formed once for its labels and its save.
+struct RoundSummary {
+    Figure speed; // "2.63/秒"
+    Figure rate;  // "75.0%"
+    QString typedChars;
+};
+
+// What a tick of the countdown timer did.
+struct CountdownStep {
+    int lamp = 0; // the lamp to light, 1 to 3; 0: no countdown runs, the tick did nothing
+    // With the third lamp, the round's first question; begin() follows once it is shown.
+    std::optional<QuestionChange> first;
+};
+
+// What a tick of the round timer did.
 struct RoundTick {
-    bool running = false; // false: no round, the tick did nothing
-    int barWidth = 0;     // twips
-    bool ended = false;   // the time is up: this tick ended the round
+    bool running = false;              // false: no round, the tick did nothing
+    int barWidth = 0;                  // twips
+    std::optional<RoundSummary> ended; // the time is up: this tick ended the round
+    bool autoSave = false;             // and the round is to be saved by itself
 };
 
-// The game's rules over the drill state: judging, the countdown, the round's
-// clock, what may be saved and what a saved round holds. No widget, file or
-// dialog: the window asks, writes what must outlive the process, then commits.
+// The game's rules over the drill's state: judging, drawing questions, the
+// countdown, the round's clock and what a save holds. No widget, file or
+// dialog: each event is one call that answers with what changed, and what
+// must outlive the process goes through the writer given, before anything is
+// stored.
 class Round {
 public:
-    const DrillState& state() const { return state_; }
+    Round(RandomSource& random, const Clock& clock) : random_(random), clock_(clock) {}
+
     // The tables as read at start-up; from now on questions can be drawn.
-    void setTables(QStringList kana, QStringList excluded);
-    // For tests that set up a state no play would reach quickly.
-    DrillState& stateForTests() { return state_; }
+    void setTables(QStringList kana, const QStringList& excluded);
+    void setTimeLimit(std::int16_t seconds) { settings_.timeLimitSeconds = seconds; }
+    void setAutoSave(std::int16_t value) { settings_.autoSave = value; }
 
-    void setTimeLimit(std::int16_t seconds) { state_.timeLimitSeconds = seconds; }
-    void setAutoSave(std::int16_t value) { state_.autoSave = value; }
+    Phase phase() const { return phase_; }
+    const RoundSettings& settings() const { return settings_; }
+    const RoundCounters& counters() const { return counters_; }
+    const QString& question() const { return question_; }
 
-    // Draws the next question and makes it current; nothing when every question
-    // of the mode is excluded, and the question is then empty.
-    std::optional<QString>
-    nextQuestion(RandomSource& random, const std::function<double()>& timeOfDay, QuestionMode mode);
-    // Whether the last draw found no question after one was possible: the
-    // player is told once, not after every Enter, and again only once a
-    // question came up in between (another mode, say).
-    bool newlyWithoutQuestion() const { return newlyWithoutQuestion_; }
+    // An Enter on a word, in any phase: judged against the question, the
+    // question written to the exclusion list when the word is exactly it, the
+    // counters stored and the next question drawn. Throws, and then nothing has
+    // changed, when a counter would leave int16 or the exclusion is not written.
+    Answered answer(const QString& word, QuestionMode mode, ExclusionWriter& exclusions);
+    // Draws the next question and makes it current.
+    QuestionChange nextQuestion(QuestionMode mode);
 
-    // Judges a word against the current question. Throws an overflow error, and
-    // then nothing has changed, when a counter would leave int16.
-    Judged judge(const QString& word) const;
-    // Stores what judge decided, once the exclusion (if any) is written.
-    void commit(const Judged& judged);
+    // The start button: false, and nothing changes, when the round length in
+    // force is below 1 second, which a hand-edited 設定.txt can give. Else the
+    // counters go to zero and the countdown begins.
+    bool start();
+    // One tick of the countdown timer; the third lamp also draws the first question.
+    CountdownStep countdownTick(QuestionMode mode);
+    // Starts the round's clock, once the first question is in front of the
+    // player: a message box may stand between.
+    void begin();
+    RoundTick roundTick(std::int16_t barFullWidth);
 
-    // Whether a round of the length in force can start: not below 1 second,
-    // which a hand-edited 設定.txt can give.
-    bool canStart() const { return state_.timeLimitSeconds >= 1; }
-    // The start button: the counters go to zero and the countdown begins.
-    void start();
-    // One tick of the countdown timer: 0 when no countdown runs, else the lamp
-    // to light, 1 to 3. With 3 the countdown is over: draw the first question,
-    // then begin the round.
-    int countdownTick();
-    void begin(std::int32_t wholeSeconds);
-    RoundTick roundTick(std::int32_t wholeSeconds, std::int16_t barFullWidth);
-
-    bool autoSaveDue() const { return state_.autoSave == 1; }
-    // The last round's counters, unless nothing was judged or a round or its
-    // countdown runs.
-    bool canSave() const;
-    // The ten items a save stores, as the clock and the set selection read now.
-    // Throws when the round length is 0.
-    HistoryRecord record(const QDateTime& now, const QString& setText) const;
+    // The statistics as the counters stand now.
+    RoundSummary summary() const;
+    // What a save stores: the counters, the set's first character, the length in
+    // force, and the figures given or else formed now. Nothing while nothing was
+    // judged, or a round or its countdown runs. Throws a figure's error.
+    std::optional<HistoryRecord> toSave(const QString& setText) const;
+    std::optional<HistoryRecord> toSave(const QString& setText, const RoundSummary& figures) const;
 
 private:
-    DrillState state_;
-    QuestionGenerator questions_;
-    QSet<QString> appendedExclusions_; // questions this run has added to the file
+    bool canSave() const;
+
+    RandomSource& random_;
+    const Clock& clock_;
+    QuestionGenerator questions_; // holds the tables
+    RoundSettings settings_;
+    Phase phase_ = Phase::Idle;
+    std::int16_t countdownStep_ = 0; // the lamp lit during the countdown
+    std::int32_t roundEndTime_ = 0;  // whole seconds
+    RoundCounters counters_;
+    QString question_;
+    QSet<QString> appendedExclusions_; // questions this run has added to the list
     bool hadQuestion_ = true;          // the start counts as having had one
-    bool newlyWithoutQuestion_ = false;
 };
 
 // The round length a picked item stands for: its leading decimal digits.

@@ -108,7 +108,7 @@ private Q_SLOTS:
         const QString m = f.messages.shown.value(0).text;
         QVERIFY2(says.isEmpty() || (m.contains(file) && m.contains(says)), qPrintable(m));
         if (file == kSettingsFile) // what was read is in force, the file as it was
-            QVERIFY(w.state().autoSave == 1 && readBytes(file) == bytes);
+            QVERIFY(chkAs(w)->value() == 1 && readBytes(file) == bytes);
     }
 };
 

@@ -27,7 +27,7 @@ private Q_SLOTS:
         QCOMPARE(Frame1(w)->childAt(imgStart(w, 1)->geometry().center()), imgStart(w, 1));
         QVERIFY(imgStart(w, 2)->isVisible() && imgStart(w, 3)->isVisible());
         startRound(w);
-        const QString q = w.state().currentQuestion;
+        const QString q = lblMondai(w)->text();
         answer(w, q + QStringLiteral("さ"));
         answer(w, QStringLiteral("ぬ"));
         f.clock.seconds += 20;

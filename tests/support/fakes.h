@@ -2,8 +2,8 @@
 
 #include "app/help_viewer.h"
 #include "app/message_boxes.h"
-#include "core/clock.h"
 #include "core/error.h"
+#include "support/fake_clock.h"
 
 #include <deque>
 #include <functional>
@@ -17,16 +17,6 @@
 #include <unistd.h>
 
 namespace kb::test {
-
-class FakeClock final : public Clock {
-public:
-    std::int32_t seconds = 1000;
-    QDateTime now = QDateTime(QDate(2009, 6, 21), QTime(21, 7, 45));
-    double tod = 12345.678;
-    std::int32_t wholeSeconds() const override { return seconds; }
-    QDateTime localNow() const override { return now; }
-    double timeOfDay() const override { return tod; }
-};
 
 struct ShownMessage {
     QString text, title;

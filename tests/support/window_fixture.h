@@ -44,7 +44,8 @@ struct WindowFixture {
     MainWindow& make() {
         static const bool pictures = (initAssets(), true); // as main() does, once
         Q_UNUSED(pictures);
-        window = std::make_unique<MainWindow>(Collaborators{clock, random, messages, help, inputMethod, chartModule});
+        window = std::make_unique<MainWindow>(
+            Collaborators{clock, random, messages, help, inputMethod, chartModule});
         return *window;
     }
 
@@ -80,9 +81,15 @@ inline void startRound(MainWindow& w) {
         w.tmrStart_Timer();
 }
 
-// Ticks the round clock on until the round ends.
+// Whether a round runs, as the window shows it: the start button off and only
+// the green lamp lit. Good for a window that has not played a round before.
+inline bool roundRuns(const MainWindow& w) {
+    return !cmdStart(w)->isEnabled() && imgStart(w, 3)->isVisible() && !imgStart(w, 1)->isVisible();
+}
+
+// Ticks the round clock on until the round ends, which enables the start button.
 inline void runOut(MainWindow& w, FakeClock& clock) {
-    for (int guard = 0; w.state().roundRunning && guard < 1000; ++guard) {
+    for (int guard = 0; !cmdStart(w)->isEnabled() && guard < 1000; ++guard) {
         ++clock.seconds;
         w.tmrBp_Timer();
     }
