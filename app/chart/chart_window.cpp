@@ -1,5 +1,7 @@
 #include "chart_window.h"
 
+#include "app/history_columns.h"
+
 #include <algorithm>
 #include <QBoxLayout>
 #include <QChart>
@@ -309,14 +311,15 @@ QString ChartWindow::rowText(int point) const {
     const int row =
         data_.points[static_cast<size_t>(series_.points[static_cast<size_t>(point)])].row;
     const HistoryRecord& record = records_[static_cast<size_t>(row - 1)];
-    const auto cells = record.cells();
     QString head, body;
-    for (size_t c = 0; c < kHistoryHeaders.size(); ++c) {
-        head += QStringLiteral("<th style=\"white-space:pre\">%1</th>")
-                    .arg(QString::fromUtf16(kHistoryHeaders[c]));
+    const auto column = [&](const HistoryColumnLook& look, const QString& cell) {
+        head += QStringLiteral("<th style=\"white-space:pre\">%1</th>").arg(look.header());
         body += QStringLiteral("<td style=\"white-space:pre\" align=\"right\">%1</td>")
-                    .arg((c == 0 ? QString::number(row) : cells[c - 1]).toHtmlEscaped());
-    }
+                    .arg(cell.toHtmlEscaped());
+    };
+    column(kRowNumberLook, QString::number(row));
+    for (const HistoryItem& item : kHistoryItems)
+        column(historyColumnLook(item.column), historyCell(record, item.column));
     return QStringLiteral(
                "<table cellspacing=\"0\" cellpadding=\"2\"><tr>%1</tr><tr>%2</tr></table>")
         .arg(head, body);
