@@ -9,6 +9,7 @@ class QChart;
 class QComboBox;
 class QDateTimeAxis;
 class QLabel;
+class QLayout;
 class QLineSeries;
 class QScatterSeries;
 class QStackedWidget;
@@ -36,6 +37,11 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    QLayout* buildControls();
+    void buildSeries();
+    void buildAxes();
+    QWidget* buildPages();
+    void buildSummary();
     void fillFilters(const ProgressFilter& chosen);
     ProgressFilter filter() const;
     ProgressView view() const;
