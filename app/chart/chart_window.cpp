@@ -15,7 +15,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineSeries>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
 #include <QScatterSeries>
@@ -95,7 +94,8 @@ private:
     }
 };
 
-ChartWindow::ChartWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
+ChartWindow::ChartWindow(QWidget* parent, MessageBoxes& messages)
+    : QWidget(parent, Qt::Window), messages_(messages) {
     setWindowTitle(kTitle);
     setAccessibleName(kTitle);
     setAccessibleDescription(QStringLiteral(
@@ -361,10 +361,11 @@ void ChartWindow::askAndSave() {
             .filePath(QStringLiteral("成績グラフ.png")),
         QStringLiteral("PNG 画像 (*.png)"));
     if (file.isEmpty() || savePng(file)) return;
-    QMessageBox::warning(this, kTitle,
-                         QStringLiteral("ファイル「%1」に書き込めません。"
-                                        "書き込める場所と名前を選んでください。")
-                             .arg(file));
+    messages_.show(this,
+                   QStringLiteral("ファイル「%1」に書き込めません。"
+                                  "書き込める場所と名前を選んでください。")
+                       .arg(file),
+                   kTitle, MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Warning);
 }
 
 } // namespace kb
