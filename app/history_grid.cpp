@@ -1,5 +1,6 @@
 #include "history_grid.h"
 
+#include "history_columns.h"
 #include "layout_units.h"
 
 #include <QContextMenuEvent>
@@ -78,20 +79,17 @@ QString HistoryGrid::textAt(int row, int col) const {
 }
 
 void HistoryGrid::layOutColumns() {
-    static const int widths[] = {600, 1400, 1000, 340, 565, 565, 700, 600, 870, 980, 800}; // twips
     setFontSize(11);
     setRows(1);
-    for (int c = 0; c <= 10; ++c) {
-        setHeaderText(c, QString::fromUtf16(kHistoryHeaders[static_cast<size_t>(c)]));
-        setColWidth(c, widths[c]);
-    }
-    for (int c = 0; c <= 10; ++c)
-        setHeaderAlignment(c, Qt::AlignCenter);
-    setDataAlignment(0, Qt::AlignCenter);
-    for (int c = 1; c <= 9; ++c)
-        setDataAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
-    setDataAlignment(1, Qt::AlignCenter); // column 10 keeps the default
-    setDataAlignment(2, Qt::AlignCenter);
+    const auto layOut = [this](int col, const HistoryColumnLook& look) {
+        setHeaderText(col, look.header());
+        setColWidth(col, look.width);
+        setHeaderAlignment(col, Qt::AlignCenter);
+        setDataAlignment(col, look.alignment);
+    };
+    layOut(0, kRowNumberLook);
+    for (const HistoryItem& item : kHistoryItems)
+        layOut(HistoryModel::columnOf(item.column), historyColumnLook(item.column));
 }
 
 void HistoryGrid::loadFile(const QString& historyFile) {

@@ -5,12 +5,6 @@
 #include <algorithm>
 
 namespace kb {
-namespace {
-
-// Which of a row's texts each column shows, or -1 for its numbers.
-constexpr int kTextOf[HistoryModel::kColumns] = {-1, 0, 1, 2, -1, -1, -1, -1, 3, 4, 5};
-
-} // namespace
 
 HistoryModel::HistoryModel(QObject* parent) : QAbstractTableModel(parent) {
     headerAlign_.fill(Qt::AlignLeft | Qt::AlignVCenter);
@@ -39,19 +33,16 @@ QString HistoryModel::cell(int row, int column) const {
     const Row& r = rows_[static_cast<size_t>(row)];
     if (r.start == kBlank) return {};
     if (column == 0) return QString::number(row + 1);
-    const int text = kTextOf[column];
-    if (text < 0) return QString::number(r.numbers[static_cast<size_t>(column - 4)]);
-    return textsOf(r)[static_cast<size_t>(text)];
+    const HistoryItem& item = kHistoryItems[static_cast<size_t>(column - 1)];
+    const auto slot = static_cast<size_t>(item.slot);
+    return item.isText() ? textsOf(r)[slot] : QString::number(r.numbers[slot]);
 }
 
 std::vector<HistoryRecord> HistoryModel::records() const {
     std::vector<HistoryRecord> records(rows_.size());
     for (size_t i = 0; i < rows_.size(); ++i) {
         const Row& row = rows_[i];
-        if (row.start == kBlank) continue;
-        const Texts& t = textsOf(row);
-        records[i] = {t[0],           t[1],           t[2], row.numbers[0], row.numbers[1],
-                      row.numbers[2], row.numbers[3], t[3], t[4],           t[5]};
+        if (row.start != kBlank) records[i] = joinRecord(textsOf(row), row.numbers);
     }
     return records;
 }
@@ -94,10 +85,8 @@ void HistoryModel::setDataRowCount(int rows) {
 void HistoryModel::appendRecord(const HistoryRecord& record) {
     const int row = rowCount();
     beginInsertRows({}, row, row);
-    added_.push_back(
-        {record.date, record.time, record.set, record.rate, record.speed, record.length});
-    rows_.push_back({kAdded + static_cast<std::uint32_t>(added_.size() - 1),
-                     {record.okCount, record.ngCount, record.typedChars, record.score}});
+    added_.push_back(splitTexts(record));
+    rows_.push_back({kAdded + static_cast<std::uint32_t>(added_.size() - 1), splitNumbers(record)});
     endInsertRows();
 }
 

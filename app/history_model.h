@@ -12,11 +12,12 @@
 namespace kb {
 
 // The history grid's content: a header row and one row per saved round,
-// numbered from 1 in column 0.
+// numbered from 1 in column 0; the record's items follow in file order.
 class HistoryModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    static constexpr int kColumns = 11;
+    static constexpr int kColumns = 1 + static_cast<int>(kHistoryItems.size());
+    static constexpr int columnOf(HistoryColumn item) { return 1 + static_cast<int>(item); }
 
     explicit HistoryModel(QObject* parent = nullptr);
 
@@ -47,7 +48,7 @@ public:
     }
 
 private:
-    using Texts = std::array<QString, 6>;
+    using Texts = HistoryTexts;
     // A record's texts stay in the file's bytes until the row is shown, and its
     // numbers are kept as numbers: 32,766 records load quickly and stay small.
     // Records added since the load keep their texts decoded.

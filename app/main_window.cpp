@@ -206,7 +206,8 @@ void MainWindow::msgRireki_ContextMenu(QPoint globalPos) {
 
 void MainWindow::openProgressChart() {
     translateQt(); // for the chart's file dialog
-    guarded([this] { chart_->open(this, [this] { return msgRireki->model().records(); }); });
+    guarded(
+        [this] { chart_->open(this, messages_, [this] { return msgRireki->model().records(); }); });
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -22,7 +22,7 @@ bool ProgressChart::installed() const {
     return module_ || (!failed_ && QFileInfo(file_).isFile());
 }
 
-void ProgressChart::open(QWidget* parent,
+void ProgressChart::open(QWidget* parent, MessageBoxes& messages,
                          const std::function<std::vector<HistoryRecord>()>& records) {
     if (!module_) {
         if (!loader_) loader_ = std::make_unique<QPluginLoader>(file_);
@@ -37,7 +37,7 @@ void ProgressChart::open(QWidget* parent,
         }
     }
     if (!widget_) {
-        window_ = module_->createWindow(parent);
+        window_ = module_->createWindow(parent, messages);
         widget_ = window_->widget();
         widget_->setAttribute(Qt::WA_DeleteOnClose);
         window_->setRecords(records());

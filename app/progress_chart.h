@@ -13,6 +13,7 @@ class QWidget;
 
 namespace kb {
 
+class MessageBoxes;
 class ProgressChartModule;
 class ProgressChartWindow;
 
@@ -30,9 +31,11 @@ public:
     const QString& moduleFile() const { return file_; }
     // Whether the module is there and has not failed to load.
     bool installed() const;
-    // Shows the chart, filled from records when it opens anew. Throws Error,
-    // naming the module, when it cannot be loaded.
-    void open(QWidget* parent, const std::function<std::vector<HistoryRecord>()>& records);
+    // Shows the chart, filled from records when it opens anew; the chart tells
+    // the player through messages. Throws Error, naming the module, when it
+    // cannot be loaded.
+    void open(QWidget* parent, MessageBoxes& messages,
+              const std::function<std::vector<HistoryRecord>()>& records);
     // Keeps an open chart in step with the history.
     void appended(const HistoryRecord& record);
     void cleared();

@@ -9,6 +9,8 @@ class QWidget;
 
 namespace kb {
 
+class MessageBoxes;
+
 // The progress chart lives in a module of its own, loaded on first use: Qt
 // Charts and the OpenGL libraries it pulls in would otherwise cost every start.
 
@@ -26,11 +28,12 @@ public:
 class ProgressChartModule {
 public:
     virtual ~ProgressChartModule() = default;
-    // A window of its own, owned by parent and closed with it.
-    virtual ProgressChartWindow* createWindow(QWidget* parent) = 0;
+    // A window of its own, owned by parent and closed with it; what it has to
+    // tell the player goes through messages, which outlive it.
+    virtual ProgressChartWindow* createWindow(QWidget* parent, MessageBoxes& messages) = 0;
 };
 
 } // namespace kb
 
-#define KbProgressChartModule_iid "jp.kotobaru.ProgressChartModule/1"
+#define KbProgressChartModule_iid "jp.kotobaru.ProgressChartModule/2"
 Q_DECLARE_INTERFACE(kb::ProgressChartModule, KbProgressChartModule_iid)

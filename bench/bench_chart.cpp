@@ -4,6 +4,7 @@
 #include "app/progress_chart.h"
 #include "bench_support.h"
 #include "files/data_files.h"
+#include "support/fakes.h"
 
 #include <benchmark/benchmark.h>
 #include <QComboBox>
@@ -18,12 +19,13 @@ struct ChartOverLargest {
     Session session{FileSet::Largest};
     HistoryGrid grid;
     ProgressChart chart{QStringLiteral(KB_CHART_MODULE)};
+    test::FakeMessages messages;
     ChartOverLargest() {
         session.enter();
         grid.loadFile(kHistoryFile);
     }
     void open() {
-        chart.open(nullptr, [this] { return grid.model().records(); });
+        chart.open(nullptr, messages, [this] { return grid.model().records(); });
         chart.window()->repaint();
     }
 };

@@ -25,8 +25,8 @@ bool gridMatchesFile(const MainWindow& w) {
     if (grid->rows() != static_cast<int>(records.size()) + 1) return false;
     for (int r = 1; r < grid->rows(); ++r) {
         if (grid->textAt(r, 0) != QString::number(r)) return false;
-        const std::array<QString, 10> cells = records[static_cast<size_t>(r - 1)].cells();
-        for (int c = 1; c <= 10; ++c)
+        const auto cells = records[static_cast<size_t>(r - 1)].cells();
+        for (int c = 1; c < HistoryModel::kColumns; ++c)
             if (grid->textAt(r, c) != cells[static_cast<size_t>(c - 1)]) return false;
     }
     return true;

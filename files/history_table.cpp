@@ -9,11 +9,11 @@ namespace kb {
 
 namespace {
 
-// A record as the program writes it: three quoted texts, four integers, three
-// quoted texts, then CR LF or the end of the file. Such a record reads the same
+// A record as the program writes it: its texts quoted, its numbers as plain
+// integers, then CR LF or the end of the file. Such a record reads the same
 // whichever way it is read, and nearly every record is one, so an index skips
 // the general reader for it: numbers is set and next is after the record.
-bool programsOwnRecord(QByteArrayView bytes, qsizetype p, std::array<std::int16_t, 4>& numbers,
+bool programsOwnRecord(QByteArrayView bytes, qsizetype p, HistoryNumbers& numbers,
                        qsizetype& next) {
     const char* d = bytes.data();
     const qsizetype n = bytes.size();
@@ -24,29 +24,32 @@ bool programsOwnRecord(QByteArrayView bytes, qsizetype p, std::array<std::int16_
         p = static_cast<const char*>(close) - d + 1;
         return true;
     };
-    const auto comma = [&] { return p < n && d[p] == ',' && ++p; };
-    for (int t = 0; t < 3; ++t)
-        if (!quoted() || !comma()) return false;
-    for (std::int16_t& number : numbers) {
+    const auto number = [&](std::int16_t& number) {
         const bool negative = p < n && d[p] == '-';
         p += negative;
         int value = 0, digits = 0;
         for (; p < n && d[p] >= '0' && d[p] <= '9' && digits <= 5; ++p, ++digits)
             value = value * 10 + (d[p] - '0');
         value = negative ? -value : value;
-        if (digits == 0 || digits > 5 || value < INT16_MIN || value > INT16_MAX || !comma())
-            return false;
+        if (digits == 0 || digits > 5 || value < INT16_MIN || value > INT16_MAX) return false;
         number = static_cast<std::int16_t>(value);
+        return true;
+    };
+    const auto comma = [&] { return p < n && d[p] == ',' && ++p; };
+    for (const HistoryItem& item : kHistoryItems) {
+        if (&item != &kHistoryItems.front() && !comma()) return false;
+        if (!(item.isText() ? quoted() : number(numbers[static_cast<size_t>(item.slot)])))
+            return false;
     }
-    for (int t = 0; t < 3; ++t)
-        if (!quoted() || (t < 2 && !comma())) return false;
-    if (p + 1 < n && d[p] == '\r' && d[p + 1] == '\n') p += 2;
-    else if (p != n) return false;
+    if (p + 1 < n && d[p] == '\r' && d[p + 1] == '\n')
+        p += 2;
+    else if (p != n)
+        return false;
     next = p;
     return true;
 }
 
-// Reads every record of the file: the texts through text(file, i), which
+// Reads every record of the file: the texts through text(file, item), which
 // decodes or skips them, the numbers as numbers. Errors name the record and
 // say what to do.
 template <class Text, class Add>
@@ -55,7 +58,7 @@ void scanHistory(SequentialFile& file, const QString& name, Text text, Add add, 
     std::int32_t n = 1;
     while (!file.atEnd()) {
         const qsizetype start = file.position();
-        std::array<std::int16_t, 4> numbers;
+        HistoryNumbers numbers;
         if (qsizetype next; skipTexts && programsOwnRecord(file.bytes(), start, numbers, next)) {
             file.seek(next);
             add(start, numbers);
@@ -63,12 +66,11 @@ void scanHistory(SequentialFile& file, const QString& name, Text text, Add add, 
             continue;
         }
         try {
-            for (int t = 0; t < 3; ++t)
-                text(file, t);
-            for (std::int16_t& number : numbers)
-                number = file.readInt16();
-            for (int t = 3; t < 6; ++t)
-                text(file, t);
+            for (const HistoryItem& item : kHistoryItems)
+                if (item.isText())
+                    text(file, item);
+                else
+                    numbers[static_cast<size_t>(item.slot)] = file.readInt16();
         } catch (Error& e) {
             e.at(e.line(), n);
             if (e.kind() == Error::Kind::EndOfFile && file.restIsBlank(start))
@@ -94,14 +96,11 @@ void scanHistory(SequentialFile& file, const QString& name, Text text, Add add, 
 void readHistory(const QString& name, const std::function<void(const HistoryRecord&)>& add) {
     SequentialFile file;
     HistoryRecord r;
-    QString* texts[] = {&r.date, &r.time, &r.set, &r.rate, &r.speed, &r.length};
     scanHistory(
-        file, name, [&](SequentialFile& f, int t) { f.readString(*texts[t]); },
-        [&](qsizetype, const std::array<std::int16_t, 4>& numbers) {
-            r.okCount = numbers[0];
-            r.ngCount = numbers[1];
-            r.typedChars = numbers[2];
-            r.score = numbers[3];
+        file, name, [&](SequentialFile& f, const HistoryItem& item) { f.readString(r.*item.text); },
+        [&](qsizetype, const HistoryNumbers& numbers) {
+            for (const HistoryItem& item : kHistoryItems)
+                if (!item.isText()) r.*item.number = numbers[static_cast<size_t>(item.slot)];
             add(r);
         },
         false);
@@ -112,8 +111,8 @@ HistoryIndex indexHistory(const QString& name) {
     SequentialFile file;
     HistoryIndex index;
     scanHistory(
-        file, name, [](SequentialFile& f, int) { f.skipItem(); },
-        [&](qsizetype start, const std::array<std::int16_t, 4>& numbers) {
+        file, name, [](SequentialFile& f, const HistoryItem&) { f.skipItem(); },
+        [&](qsizetype start, const HistoryNumbers& numbers) {
             index.records.push_back({static_cast<std::uint32_t>(start), numbers});
         },
         true);
@@ -122,15 +121,14 @@ HistoryIndex indexHistory(const QString& name) {
     return index;
 }
 
-void historyTexts(const QByteArray& bytes, std::uint32_t start, std::array<QString, 6>& texts) {
+void historyTexts(const QByteArray& bytes, std::uint32_t start, HistoryTexts& texts) {
     SequentialFile file;
     file.readFrom(bytes, start);
-    for (int t = 0; t < 3; ++t)
-        file.readString(texts[static_cast<size_t>(t)]);
-    for (int n = 0; n < 4; ++n)
-        file.skipItem();
-    for (int t = 3; t < 6; ++t)
-        file.readString(texts[static_cast<size_t>(t)]);
+    for (const HistoryItem& item : kHistoryItems)
+        if (item.isText())
+            file.readString(texts[static_cast<size_t>(item.slot)]);
+        else
+            file.skipItem();
 }
 
 std::vector<HistoryRecord> loadHistory(const QString& name) {
@@ -140,9 +138,11 @@ std::vector<HistoryRecord> loadHistory(const QString& name) {
 }
 
 HistoryRecord storedForm(HistoryRecord record) {
-    for (QString* text :
-         {&record.date, &record.time, &record.set, &record.rate, &record.speed, &record.length})
-        *text = roundTripCp932(QString(*text).replace(QLatin1Char('"'), QStringLiteral("”")));
+    for (const HistoryItem& item : kHistoryItems)
+        if (item.isText()) {
+            QString& text = record.*item.text;
+            text = roundTripCp932(QString(text).replace(QLatin1Char('"'), QStringLiteral("”")));
+        }
     return record;
 }
 
@@ -150,8 +150,13 @@ HistoryRecord appendHistory(const QString& name, const HistoryRecord& given) {
     const HistoryRecord record = storedForm(given);
     SequentialFile file;
     file.openAppend(name);
-    file.writeRecord({record.date, record.time, record.set, record.okCount, record.ngCount,
-                      record.typedChars, record.score, record.rate, record.speed, record.length});
+    std::vector<SequentialFile::Item> items;
+    for (const HistoryItem& item : kHistoryItems)
+        if (item.isText())
+            items.emplace_back(record.*item.text);
+        else
+            items.emplace_back(record.*item.number);
+    file.writeRecord(items);
     file.close();
     return record;
 }

@@ -2,7 +2,6 @@
 
 #include "core/history_record.h"
 
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <QByteArray>
@@ -23,15 +22,14 @@ std::vector<HistoryRecord> loadHistory(const QString& name);
 struct HistoryIndex {
     struct Record {
         std::uint32_t start; // of the record in bytes
-        std::array<std::int16_t, 4> numbers;
+        HistoryNumbers numbers;
     };
     QByteArray bytes;
     std::vector<Record> records;
 };
 HistoryIndex indexHistory(const QString& name);
-// The texts of the record at start in an index's bytes: date, time, set, rate,
-// speed and length.
-void historyTexts(const QByteArray& bytes, std::uint32_t start, std::array<QString, 6>& texts);
+// The texts of the record at start in an index's bytes.
+void historyTexts(const QByteArray& bytes, std::uint32_t start, HistoryTexts& texts);
 // The record as the file carries it back: a double quote, which would end a
 // quoted item, becomes ”, and what code page 932 lacks becomes "?".
 HistoryRecord storedForm(HistoryRecord record);

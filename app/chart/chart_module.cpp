@@ -10,7 +10,9 @@ class ChartModule : public QObject, public ProgressChartModule {
     Q_PLUGIN_METADATA(IID KbProgressChartModule_iid)
     Q_INTERFACES(kb::ProgressChartModule)
 public:
-    ProgressChartWindow* createWindow(QWidget* parent) override { return new ChartWindow(parent); }
+    ProgressChartWindow* createWindow(QWidget* parent, MessageBoxes& messages) override {
+        return new ChartWindow(parent, messages);
+    }
 };
 
 } // namespace kb

@@ -1,5 +1,7 @@
 #include "chart_window.h"
 
+#include "app/history_columns.h"
+
 #include <algorithm>
 #include <QBoxLayout>
 #include <QChart>
@@ -13,7 +15,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineSeries>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
 #include <QScatterSeries>
@@ -28,6 +29,22 @@ namespace kb {
 namespace {
 
 const QString kAll = QStringLiteral("すべて");
+const QString kTitle = QStringLiteral("成績グラフ");
+const QString kRateTitle = QStringLiteral("正解率（%）");
+
+// A light marker is one image drawn at every point, not an item per point.
+// Drawn at the screen's density, so that it stays sharp at 2x.
+QImage roundDot(qreal scale) {
+    QImage dot(QSize(7, 7) * scale, QImage::Format_ARGB32_Premultiplied);
+    dot.fill(Qt::transparent);
+    QPainter painter(&dot);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(scale, scale);
+    painter.setPen(QColor(40, 70, 150));
+    painter.setBrush(QColor(90, 130, 210));
+    painter.drawEllipse(QRectF(0.5, 0.5, 6, 6));
+    return dot;
+}
 
 } // namespace
 
@@ -77,14 +94,35 @@ private:
     }
 };
 
-ChartWindow::ChartWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
-    setWindowTitle(QStringLiteral("成績グラフ"));
-    setAccessibleName(QStringLiteral("成績グラフ"));
+ChartWindow::ChartWindow(QWidget* parent, MessageBoxes& messages)
+    : QWidget(parent, Qt::Window), messages_(messages) {
+    setWindowTitle(kTitle);
+    setAccessibleName(kTitle);
     setAccessibleDescription(QStringLiteral(
         "保存した回ごとの得点か速さを、日付の順に示します。"
         "グラフの下の要約に、表示している回数、最高、最新、直近 10 回の平均があります。"));
     resize(820, 560);
 
+    // Made in tab order: the controls, the chart, the summary.
+    QLayout* controls = buildControls();
+    buildSeries();
+    buildAxes();
+    QWidget* shown = buildPages();
+    buildSummary();
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(controls);
+    layout->addWidget(shown, 1);
+    layout->addWidget(lblSummary);
+
+    for (QComboBox* box : {cboView, cboMode, cboLength})
+        connect(box, &QComboBox::currentIndexChanged, this, &ChartWindow::redraw);
+    connect(chart, &QChart::plotAreaChanged, this, &ChartWindow::refill);
+    connect(static_cast<QPushButton*>(cmdSavePng), &QPushButton::clicked, this,
+            &ChartWindow::askAndSave);
+}
+
+// View, set and length to choose, each with its label, then the save button.
+QLayout* ChartWindow::buildControls() {
     cboView = new QComboBox(this);
     cboView->addItems({QStringLiteral("得点"), QStringLiteral("速さ（文字/秒）")});
     cboMode = new QComboBox(this);
@@ -108,25 +146,15 @@ ChartWindow::ChartWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     labelled(QStringLiteral("プレイ秒数(&L):"), cboLength);
     controls->addStretch();
     controls->addWidget(cmdSavePng);
+    return controls;
+}
 
+void ChartWindow::buildSeries() {
     chart = new QChart;
     chart->legend()->setAlignment(Qt::AlignBottom);
     values = new QLineSeries;
     // Each round a dot, and only a faint line between them: the mean is the line to follow.
-    // A light marker is one image drawn at every point, not an item per point.
-    // Drawn at the screen's density, so that it stays sharp at 2x.
-    const qreal scale = devicePixelRatioF();
-    QImage dot(QSize(7, 7) * scale, QImage::Format_ARGB32_Premultiplied);
-    dot.fill(Qt::transparent);
-    {
-        QPainter painter(&dot);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.scale(scale, scale);
-        painter.setPen(QColor(40, 70, 150));
-        painter.setBrush(QColor(90, 130, 210));
-        painter.drawEllipse(QRectF(0.5, 0.5, 6, 6));
-    }
-    values->setLightMarker(dot);
+    values->setLightMarker(roundDot(devicePixelRatioF()));
     values->setMarkerSize(7);
     values->setPointsVisible(true);
     values->setPen(QPen(QColor(90, 130, 210, 70), 1));
@@ -134,7 +162,7 @@ ChartWindow::ChartWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     average->setName(QStringLiteral("直近 10 回の平均"));
     average->setPen(QPen(QColor(220, 120, 20), 2.5));
     rate = new QLineSeries;
-    rate->setName(QStringLiteral("正解率（%）"));
+    rate->setName(kRateTitle);
     rate->setPen(QPen(QColor(60, 150, 80, 120), 1));
     best = new QScatterSeries;
     best->setName(QStringLiteral("最高"));
@@ -144,13 +172,16 @@ ChartWindow::ChartWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     best->setBorderColor(QColor(120, 0, 0));
     for (QXYSeries* s : std::initializer_list<QXYSeries*>{rate, values, average, best})
         chart->addSeries(s);
+}
 
+// Dates along the bottom, the score or speed on the left, the rate on the right.
+void ChartWindow::buildAxes() {
     axisDate = new QDateTimeAxis;
     axisDate->setTickCount(6);
     axisValue = new QValueAxis;
     axisRate = new QValueAxis;
     axisRate->setRange(0, 100);
-    axisRate->setTitleText(QStringLiteral("正解率（%）"));
+    axisRate->setTitleText(kRateTitle);
     axisRate->setLabelFormat(QStringLiteral("%d"));
     chart->addAxis(axisDate, Qt::AlignBottom);
     chart->addAxis(axisValue, Qt::AlignLeft);
@@ -161,7 +192,10 @@ ChartWindow::ChartWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     }
     rate->attachAxis(axisDate);
     rate->attachAxis(axisRate);
+}
 
+// The chart, or in its place a line saying why there is none.
+QWidget* ChartWindow::buildPages() {
     chartView = new PointChartView(chart, this);
     chartView->setRenderHint(QPainter::Antialiasing);
     chartView->setObjectName(QStringLiteral("chartView"));
@@ -179,7 +213,10 @@ ChartWindow::ChartWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     pages = new QStackedWidget(this);
     pages->addWidget(chartView);
     pages->addWidget(lblEmpty);
+    return pages;
+}
 
+void ChartWindow::buildSummary() {
     lblSummary = new QLabel(this);
     lblSummary->setObjectName(QStringLiteral("lblSummary"));
     // Its name stays its text, which is what a screen reader reads out.
@@ -188,17 +225,6 @@ ChartWindow::ChartWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     // Selectable by keyboard, so that Tab reaches it and a screen reader reads it.
     lblSummary->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     lblSummary->setFocusPolicy(Qt::StrongFocus);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(controls);
-    layout->addWidget(pages, 1);
-    layout->addWidget(lblSummary);
-
-    for (QComboBox* box : {cboView, cboMode, cboLength})
-        connect(box, &QComboBox::currentIndexChanged, this, &ChartWindow::redraw);
-    connect(chart, &QChart::plotAreaChanged, this, &ChartWindow::refill);
-    connect(static_cast<QPushButton*>(cmdSavePng), &QPushButton::clicked, this,
-            &ChartWindow::askAndSave);
 }
 
 // A window beside the game: Esc puts it away, as it would a dialog.
@@ -309,14 +335,15 @@ QString ChartWindow::rowText(int point) const {
     const int row =
         data_.points[static_cast<size_t>(series_.points[static_cast<size_t>(point)])].row;
     const HistoryRecord& record = records_[static_cast<size_t>(row - 1)];
-    const auto cells = record.cells();
     QString head, body;
-    for (size_t c = 0; c < kHistoryHeaders.size(); ++c) {
-        head += QStringLiteral("<th style=\"white-space:pre\">%1</th>")
-                    .arg(QString::fromUtf16(kHistoryHeaders[c]));
+    const auto column = [&](const HistoryColumnLook& look, const QString& cell) {
+        head += QStringLiteral("<th style=\"white-space:pre\">%1</th>").arg(look.header());
         body += QStringLiteral("<td style=\"white-space:pre\" align=\"right\">%1</td>")
-                    .arg((c == 0 ? QString::number(row) : cells[c - 1]).toHtmlEscaped());
-    }
+                    .arg(cell.toHtmlEscaped());
+    };
+    column(kRowNumberLook, QString::number(row));
+    for (const HistoryItem& item : kHistoryItems)
+        column(historyColumnLook(item.column), historyCell(record, item.column));
     return QStringLiteral(
                "<table cellspacing=\"0\" cellpadding=\"2\"><tr>%1</tr><tr>%2</tr></table>")
         .arg(head, body);
@@ -334,10 +361,11 @@ void ChartWindow::askAndSave() {
             .filePath(QStringLiteral("成績グラフ.png")),
         QStringLiteral("PNG 画像 (*.png)"));
     if (file.isEmpty() || savePng(file)) return;
-    QMessageBox::warning(this, QStringLiteral("成績グラフ"),
-                         QStringLiteral("ファイル「%1」に書き込めません。"
-                                        "書き込める場所と名前を選んでください。")
-                             .arg(file));
+    messages_.show(this,
+                   QStringLiteral("ファイル「%1」に書き込めません。"
+                                  "書き込める場所と名前を選んでください。")
+                       .arg(file),
+                   kTitle, MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Warning);
 }
 
 } // namespace kb

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/message_boxes.h"
 #include "app/progress_chart_module.h"
 #include "drill/progress.h"
 
@@ -9,6 +10,7 @@ class QChart;
 class QComboBox;
 class QDateTimeAxis;
 class QLabel;
+class QLayout;
 class QLineSeries;
 class QScatterSeries;
 class QStackedWidget;
@@ -23,7 +25,8 @@ class PointChartView;
 // rate of accepted answers; a summary under it says the same in words.
 class ChartWindow : public QWidget, public ProgressChartWindow {
 public:
-    explicit ChartWindow(QWidget* parent);
+    // A failed save is reported through messages.
+    ChartWindow(QWidget* parent, MessageBoxes& messages);
 
     QWidget* widget() override { return this; }
     void setRecords(std::vector<HistoryRecord> records) override;
@@ -36,6 +39,11 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    QLayout* buildControls();
+    void buildSeries();
+    void buildAxes();
+    QWidget* buildPages();
+    void buildSummary();
     void fillFilters(const ProgressFilter& chosen);
     ProgressFilter filter() const;
     ProgressView view() const;
@@ -45,6 +53,7 @@ private:
     // The row of the grid that shows the record of a point, as a small table.
     QString rowText(int point) const;
 
+    MessageBoxes& messages_;
     std::vector<HistoryRecord> records_;
     ProgressData data_;
     ProgressSeries series_;

@@ -7,11 +7,14 @@
 #include <QApplication>
 #include <QChartView>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QStackedWidget>
+#include <QTimer>
 #include <QToolTip>
 #include <QXYSeries>
 
@@ -139,6 +142,29 @@ private Q_SLOTS:
         QVERIFY(!chartWindow());
     }
 
+    // A picture that cannot be written is told through the game's message boxes, naming the file.
+    // Before any test that ends the game: its QCoreApplication::exit() ends every later event
+    // loop at once, the file dialog's too.
+    void failedSaveNamesTheFile() {
+        FakeMessages messages;
+        ChartWindow chart(nullptr, messages);
+        chart.setRecords({recordOf(QStringLiteral("2025/12/30"), QStringLiteral("１"), 7,
+                                   QStringLiteral("60秒"))});
+        WorkDir dir;
+        const QString png = dir.path() + QStringLiteral("/no/such/folder/chart.png");
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            dialog->selectFile(png);
+            static_cast<QDialog*>(dialog)->accept(); // as the Save button does
+        });
+        chart.findChild<QPushButton*>(QStringLiteral("cmdSavePng"))->click();
+        QCOMPARE(messages.shown.size(), 1);
+        QVERIFY(messages.shown[0].text.contains(png));
+        QCOMPARE(messages.shown[0].title, QStringLiteral("成績グラフ"));
+        QCOMPARE(messages.shown[0].icon, MessageBoxes::Icon::Warning);
+    }
+
     // The open chart follows every save and clear, and goes with the game.
     void chartFollowsTheHistoryAndEndsWithTheGame() {
         WindowFixture f({}, "60,1\r\n", {}, historyOf(2));
@@ -184,7 +210,8 @@ private Q_SLOTS:
     }
 
     void chartChoosesFiltersSavesPngAndSpeaks() {
-        ChartWindow chart(nullptr);
+        FakeMessages messages;
+        ChartWindow chart(nullptr, messages);
         chart.setRecords(
             {recordOf(QStringLiteral("2025/12/30"), QStringLiteral("１"), 7,
                       QStringLiteral("60秒")),

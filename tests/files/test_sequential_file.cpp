@@ -39,12 +39,11 @@ QStringList readAtStartup(const QString& name) {
         for (const QString& cell : r.cells())
             cells << cell;
     const HistoryIndex index = indexHistory(name);
-    std::array<QString, 6> t;
+    HistoryTexts t;
     for (const HistoryIndex::Record& r : index.records) {
         historyTexts(index.bytes, r.start, t);
-        const auto& [ok, ng, typed, score] = r.numbers;
-        indexed << t[0] << t[1] << t[2] << QString::number(ok) << QString::number(ng)
-                << QString::number(typed) << QString::number(score) << t[3] << t[4] << t[5];
+        for (const QString& cell : joinRecord(t, r.numbers).cells())
+            indexed << cell;
     }
     return indexed == cells ? cells : QStringList{"the index reads otherwise"};
 }
