@@ -20,7 +20,7 @@ installed() { dpkg-query -W -f='${db:Status-Status}' kotobaru 2>/dev/null | grep
 installed && skip "kotobaru is installed on this system; remove it to run this test"
 
 apt() {
-    DEBIAN_FRONTEND=noninteractive apt-get -y -q --no-download -o DPkg::Lock::Timeout=300 "$@" \
+    DEBIAN_FRONTEND=noninteractive apt-get -y -q -o DPkg::Lock::Timeout=300 "$@" \
         >>"$scratch/apt.log" 2>&1
 }
 trap 'installed && apt purge kotobaru; rm -rf "$scratch"' EXIT

@@ -12,10 +12,9 @@ set -- "$out"/kotobaru_*.deb
 require "packaging_deb left one package" test $# -eq 1 -a -f "$1"
 deb=$1
 
-# Info tags are shown to read, not counted.
+# Info tags do not count.
 lintian --fail-on error,warning --display-info "$deb" >"$scratch/lintian.log" 2>&1
 check "lintian finds no error and no warning" [ $? -eq 0 ]
-check "lintian says nothing worse than info" sh -c "! grep -qE '^[EW]: ' '$scratch/lintian.log'"
 
 root=$scratch/root
 require "package unpacks" dpkg-deb -x "$deb" "$root"
