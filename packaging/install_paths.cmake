@@ -1,10 +1,11 @@
-# Runs at install time, so that the launcher and the manual pages name the
-# prefix the install really uses: `cmake --install --prefix`, or CPack's
-# packaging prefix under DESTDIR.
-# Expects KB_LAUNCHER_IN, KB_MAN_PAGES (source;language pairs, "-" for the
-# untranslated page), KB_WORK_DIR, KB_GZIP, KB_VERSION, KB_MAINTAINER and the
-# folders KB_GAMESDIR, KB_PKGDATADIR, KB_PKGLIBEXECDIR, KB_MANDIR, KB_DOCDIR.
-foreach(var GAMESDIR PKGDATADIR PKGLIBEXECDIR MANDIR DOCDIR)
+# Runs at install time, so that the launcher, the menu entry and the manual
+# pages name the prefix the install really uses: `cmake --install --prefix`,
+# or CPack's packaging prefix under DESTDIR.
+# Expects KB_LAUNCHER_IN, KB_DESKTOP_IN, KB_APP_ID, KB_MAN_PAGES (source;language
+# pairs, "-" for the untranslated page), KB_WORK_DIR, KB_GZIP, KB_VERSION,
+# KB_MAINTAINER and the folders KB_GAMESDIR, KB_PKGDATADIR, KB_PKGLIBEXECDIR,
+# KB_MANDIR, KB_DOCDIR, KB_APPLICATIONSDIR.
+foreach(var GAMESDIR PKGDATADIR PKGLIBEXECDIR MANDIR DOCDIR APPLICATIONSDIR)
   if(IS_ABSOLUTE "${KB_${var}}")
     set(kb_${var} "${KB_${var}}")
   else()
@@ -12,8 +13,8 @@ foreach(var GAMESDIR PKGDATADIR PKGLIBEXECDIR MANDIR DOCDIR)
   endif()
 endforeach()
 
-# The paths end up inside a double-quoted shell word.
-if("${kb_PKGDATADIR}${kb_PKGLIBEXECDIR}" MATCHES "[\"$`\\}]")
+# The paths end up inside a double-quoted shell word and a desktop entry's Exec.
+if("${kb_PKGDATADIR}${kb_PKGLIBEXECDIR}${kb_GAMESDIR}" MATCHES "[\"$`\\}%]")
   message(FATAL_ERROR "The install paths hold a character the launcher cannot quote: ${kb_PKGDATADIR}")
 endif()
 # One folder per destination keeps parallel installs from sharing a file.
@@ -24,6 +25,16 @@ set(KOTOBARU_DEFAULTS "${kb_PKGDATADIR}")
 set(KOTOBARU_PROGRAM "${kb_PKGLIBEXECDIR}/kotobaru")
 configure_file("${KB_LAUNCHER_IN}" "${kb_work}/kotobaru" @ONLY)
 file(INSTALL DESTINATION "${kb_GAMESDIR}" TYPE PROGRAM FILES "${kb_work}/kotobaru")
+
+# The menu starts the launcher by its full path: a desktop session's PATH may
+# lack the games folder even where a terminal's has it.
+set(KOTOBARU_APP_ID "${KB_APP_ID}")
+set(KOTOBARU_COMMAND "${kb_GAMESDIR}/kotobaru")
+if(KOTOBARU_COMMAND MATCHES "[ \t]")
+  set(KOTOBARU_COMMAND "\"${KOTOBARU_COMMAND}\"")
+endif()
+configure_file("${KB_DESKTOP_IN}" "${kb_work}/${KB_APP_ID}.desktop" @ONLY)
+file(INSTALL DESTINATION "${kb_APPLICATIONSDIR}" TYPE FILE FILES "${kb_work}/${KB_APP_ID}.desktop")
 
 # In roff a plain "-" may print as a hyphen, which a copied path must not hold.
 set(PROJECT_VERSION "${KB_VERSION}")

@@ -39,8 +39,8 @@ check "the chart module lies beside the program" [ -f "$root/usr/libexec/kotobar
 check "the changelog is Debian's, its latest entry this version" \
     [ "$(zcat "$root/usr/share/doc/kotobaru/changelog.gz" | dpkg-parsechangelog -l - -S Version)" = "$(field Version)" ]
 
-# The package installs under /usr, so its launcher and manual pages must say
-# so, not the build's prefix nor the folder CPack staged the files in.
+# The package installs under /usr, so its launcher, menu entry and manual
+# pages must say so, not the build's prefix nor the folder CPack staged them in.
 launcher=$root/usr/games/kotobaru
 check "launcher finds the defaults in /usr/share/games/kotobaru" grep -q '${KOTOBARU_DEFAULTS:-/usr/share/games/kotobaru}' "$launcher"
 check "launcher starts /usr/libexec/kotobaru/kotobaru" grep -q '${KOTOBARU_PROGRAM:-/usr/libexec/kotobaru/kotobaru}' "$launcher"
@@ -50,6 +50,7 @@ for page in usr/share/man/man6/kotobaru.6.gz usr/share/man/ja/man6/kotobaru.6.gz
     check "/$page names no build folder" sh -c "! grep -qF -e '$build' -e _CPack_Packages '$scratch/page'"
     check "/$page has every @placeholder@ filled in" sh -c "! grep -qE '@[A-Z_]+@' '$scratch/page'"
 done
+check "the menu entry starts /usr/games/kotobaru" grep -qx 'Exec=/usr/games/kotobaru' "$root/usr/share/applications/jp.kotobaru.kotobaru.desktop"
 check "launcher names no build folder" sh -c "! grep -qF -e '$build' -e _CPack_Packages -e @KOTOBARU '$launcher'"
 
 finish

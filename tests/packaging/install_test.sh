@@ -34,7 +34,7 @@ check "rendered icon is not blank" [ "$(convert "$share/icons/hicolor/256x256/ap
 desktop=$share/applications/$id.desktop
 key() { sed -n "s/^$1=//p" "$desktop"; }
 check "menu name in Japanese" [ "$(key 'Name\[ja\]')" = コトバル ]
-check "menu entry starts the installed launcher" [ -x "$prefix/games/$(key Exec)" ]
+check "menu entry starts the installed launcher by its path" [ "$(key Exec)" = "$prefix/games/kotobaru" ]
 check "menu icon names the installed icon" [ "$(key Icon)" = "$id" ]
 check "metainfo names the game in Japanese" grep -q '<name xml:lang="ja">コトバル</name>' "$share/metainfo/$id.metainfo.xml"
 

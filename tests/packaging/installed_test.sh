@@ -43,8 +43,9 @@ check "man -L ja kotobaru shows the Japanese page" grep -q 'kotobaru - かな言
 check "whatis knows the game, in section 6" sh -c "whatis kotobaru | grep -q '^kotobaru (6)'"
 
 # One entry in the menu: one desktop file starts the game, under one main category.
-entries=$(grep -lx 'Exec=kotobaru' /usr/share/applications/*.desktop 2>/dev/null)
+entries=$(grep -lE '^Exec=(/usr/games/)?kotobaru( |$)' /usr/share/applications/*.desktop 2>/dev/null)
 check "one menu entry starts the game" [ "$entries" = "/usr/share/applications/$id.desktop" ]
+check "the menu entry's command is installed" [ -x "$(sed -n 's/^Exec=//p' "$entries")" ]
 
 # A real start: still running after a few seconds, in the seeded data directory.
 player 'timeout 8 kotobaru' >"$scratch/run.log" 2>&1
