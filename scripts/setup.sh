@@ -12,7 +12,7 @@ packages=(
   xvfb xauth x11-apps imagemagick xdotool
   clang libclang-rt-14-dev
   libbenchmark-dev
-  desktop-file-utils appstream dpkg-dev file
+  desktop-file-utils appstream dpkg-dev file lintian man-db groff-base
   libx11-dev libxdamage-dev
   fcitx5 fcitx5-mozc fcitx5-frontend-qt6 dbus-daemon dbus-bin ibus ibus-mozc
   at-spi2-core python3-pyatspi weston xwayland qt6-wayland

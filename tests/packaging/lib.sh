@@ -18,6 +18,8 @@ fail() { printf 'FAIL: %s\n' "$*" >&2; failures=$((failures + 1)); }
 # check <description> <command...>; require also stops when what follows is moot.
 check() { what=$1; shift; "$@" || { fail "$what"; return 1; }; }
 require() { check "$@" || exit 1; }
+# ctest shows the reason and counts the test as skipped (SKIP_RETURN_CODE 77).
+skip() { printf 'SKIP: %s\n' "$*"; exit 77; }
 
 finish() {
     [ "$failures" -eq 0 ] || { printf '%s check(s) failed\n' "$failures" >&2; exit 1; }
