@@ -6,6 +6,7 @@
 #include <QWidget>
 
 class QProcessEnvironment;
+class QVariant;
 
 namespace kb {
 
@@ -21,6 +22,13 @@ public:
 // The input method Qt's input context (QT_IM_MODULE) talks to, if it is running;
 // nullptr otherwise, and the answer box composes kana by itself.
 std::unique_ptr<SystemInputMethod> connectSystemInputMethod();
+
+// ibus on the bus at address.
+std::unique_ptr<SystemInputMethod> connectIBus(const QString& address);
+
+// The checked item of Mozc's input-mode menu ("InputMode.Hiragana") in the
+// property, or list of them, that its engine announces; empty if none.
+QString mozcInputMode(const QVariant& announced);
 
 // Where ibus keeps the address of its bus for this display, as ibus itself
 // works it out.
