@@ -1,7 +1,9 @@
 #include "history_table.h"
 
 #include "cp932.h"
-#include "sequential_file.h"
+#include "data_files.h"
+#include "item_reader.h"
+#include "record_writer.h"
 
 #include <cstring>
 
@@ -40,8 +42,10 @@ bool programsOwnRecord(QByteArrayView bytes, qsizetype p, std::array<std::int16_
     }
     for (int t = 0; t < 3; ++t)
         if (!quoted() || (t < 2 && !comma())) return false;
-    if (p + 1 < n && d[p] == '\r' && d[p + 1] == '\n') p += 2;
-    else if (p != n) return false;
+    if (p + 1 < n && d[p] == '\r' && d[p + 1] == '\n')
+        p += 2;
+    else if (p != n)
+        return false;
     next = p;
     return true;
 }
@@ -50,8 +54,8 @@ bool programsOwnRecord(QByteArrayView bytes, qsizetype p, std::array<std::int16_
 // decodes or skips them, the numbers as numbers. Errors name the record and
 // say what to do.
 template <class Text, class Add>
-void scanHistory(SequentialFile& file, const QString& name, Text text, Add add, bool skipTexts) {
-    file.openRead(name);
+void scanHistory(ItemReader& file, const QString& name, Text text, Add add, bool skipTexts) {
+    file.open(name);
     std::int32_t n = 1;
     while (!file.atEnd()) {
         const qsizetype start = file.position();
@@ -92,11 +96,11 @@ void scanHistory(SequentialFile& file, const QString& name, Text text, Add add, 
 } // namespace
 
 void readHistory(const QString& name, const std::function<void(const HistoryRecord&)>& add) {
-    SequentialFile file;
+    ItemReader file(&playerFileEnds());
     HistoryRecord r;
     QString* texts[] = {&r.date, &r.time, &r.set, &r.rate, &r.speed, &r.length};
     scanHistory(
-        file, name, [&](SequentialFile& f, int t) { f.readString(*texts[t]); },
+        file, name, [&](ItemReader& f, int t) { f.readString(*texts[t]); },
         [&](qsizetype, const std::array<std::int16_t, 4>& numbers) {
             r.okCount = numbers[0];
             r.ngCount = numbers[1];
@@ -109,10 +113,10 @@ void readHistory(const QString& name, const std::function<void(const HistoryReco
 }
 
 HistoryIndex indexHistory(const QString& name) {
-    SequentialFile file;
+    ItemReader file(&playerFileEnds());
     HistoryIndex index;
     scanHistory(
-        file, name, [](SequentialFile& f, int) { f.skipItem(); },
+        file, name, [](ItemReader& f, int) { f.skipItem(); },
         [&](qsizetype start, const std::array<std::int16_t, 4>& numbers) {
             index.records.push_back({static_cast<std::uint32_t>(start), numbers});
         },
@@ -123,7 +127,7 @@ HistoryIndex indexHistory(const QString& name) {
 }
 
 void historyTexts(const QByteArray& bytes, std::uint32_t start, std::array<QString, 6>& texts) {
-    SequentialFile file;
+    ItemReader file;
     file.readFrom(bytes, start);
     for (int t = 0; t < 3; ++t)
         file.readString(texts[static_cast<size_t>(t)]);
@@ -147,9 +151,9 @@ HistoryRecord storedForm(HistoryRecord record) {
 }
 
 HistoryRecord appendHistory(const QString& name, const HistoryRecord& given) {
-    const HistoryRecord record = storedForm(given);
-    SequentialFile file;
+    RecordWriter file(&playerFileEnds());
     file.openAppend(name);
+    const HistoryRecord record = storedForm(given);
     file.writeRecord({record.date, record.time, record.set, record.okCount, record.ngCount,
                       record.typedChars, record.score, record.rate, record.speed, record.length});
     file.close();
@@ -157,7 +161,7 @@ HistoryRecord appendHistory(const QString& name, const HistoryRecord& given) {
 }
 
 void clearHistory(const QString& name) {
-    SequentialFile file;
+    RecordWriter file;
     file.openRewrite(name);
     file.close();
 }
