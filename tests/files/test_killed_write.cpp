@@ -47,6 +47,14 @@ pid_t rewriteStoppingAt(const QString& file, const char* point, bool named, int 
     ::_exit(0);
 }
 
+// Should a check fail while the child is stopped, it must not outlive the test.
+struct Reaped {
+    pid_t pid;
+    ~Reaped() {
+        if (::kill(pid, SIGKILL) == 0) ::waitpid(pid, nullptr, 0);
+    }
+};
+
 bool offersUnnamedTemporaries() {
     const int fd = ::open(".", O_TMPFILE | O_WRONLY, 0600);
     return fd >= 0 && ::close(fd) == 0;
@@ -122,6 +130,7 @@ private Q_SLOTS:
         int status = 0;
         const pid_t pid =
             rewriteStoppingAt(kSettingsFile, point.toLatin1().constData(), named, SIGSTOP);
+        const Reaped reaped{pid};
         QCOMPARE(::waitpid(pid, &status, WUNTRACED), pid);
         QVERIFY(WIFSTOPPED(status));
         removeWriteLeftovers();
