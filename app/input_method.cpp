@@ -165,13 +165,17 @@ private:
                      [=, this](const QDBusMessage& reply) {
                          if (reply.type() == QDBusMessage::ReplyMessage) {
                              engine_ = engine;
-                             askForHiragana(field, 20);
+                             askForHiragana(field, kHiraganaTries);
                          } else if (!engine_ && !stalled(reply) &&
                                     index + 1 < std::ssize(kEngines)) {
                              switchOn(field, index + 1);
                          }
                      });
     }
+
+    // Mozc's first start can take many seconds on a busy machine; asking stops
+    // anyway once the box loses the focus.
+    static constexpr int kHiraganaTries = 120; // every 250 ms: 30 s
 
     // The engine's instances are children of one path; with the desktop's one
     // engine there is a single one, made as the engine is switched to.

@@ -86,7 +86,7 @@ class TestIBus : public QObject {
 
     // Mozc's hiragana: the method's first Enter only ends its conversion.
     void typeAsa() {
-        QTRY_COMPARE_WITH_TIMEOUT(mozc->mode, QStringLiteral("InputMode.Hiragana"), 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(mozc->mode, QStringLiteral("InputMode.Hiragana"), 40000);
         box()->setAnswer({});
         xdotool({"type", "--delay", "50", "asa"});
         xdotool({"key", "Return"});
@@ -114,15 +114,16 @@ private Q_SLOTS:
         QProcess xlogo;
         xlogo.start(QStringLiteral("xlogo"));
         QVERIFY(xlogo.waitForStarted());
-        xdotool({"search", "--sync", "--class", "xlogo", "windowfocus", "--sync"});
-        QTRY_COMPARE(qGuiApp->applicationState(), Qt::ApplicationInactive);
-        QTRY_COMPARE(ibusEngine(), kPlayers);
+        // Found once it is mapped: focusing a window not yet shown fails.
+        xdotool({"search", "--sync", "--onlyvisible", "--class", "xlogo", "windowfocus", "--sync"});
+        QTRY_COMPARE_WITH_TIMEOUT(qGuiApp->applicationState(), Qt::ApplicationInactive, 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(ibusEngine(), kPlayers, 15000);
         mozc->mode.clear();
 
         xdotool({"windowfocus", "--sync", QString::number(f->window->winId())});
         QVERIFY(QTest::qWaitForWindowActive(f->window.get()));
         QVERIFY(box()->hasFocus());
-        QTRY_COMPARE(ibusEngine(), kMozc);
+        QTRY_COMPARE_WITH_TIMEOUT(ibusEngine(), kMozc, 15000);
         typeAsa();
         xlogo.kill();
         xlogo.waitForFinished();
