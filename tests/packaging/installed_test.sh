@@ -10,9 +10,7 @@ out=$1
 id=$2
 . "$(dirname "$0")/lib.sh"
 
-set -- "$out"/kotobaru_*.deb
-require "packaging_deb left one package" test $# -eq 1 -a -f "$1"
-deb=$1
+the_package "$out"
 [ "$(id -u)" = 0 ] || skip "installing the package needs root"
 exec 9>/run/lock/kotobaru-installed-test
 require "no other run holds the package for 10 minutes" flock -w 600 9

@@ -8,9 +8,7 @@ out=$1
 id=$2
 . "$(dirname "$0")/lib.sh"
 
-set -- "$out"/kotobaru_*.deb
-require "packaging_deb left one package" test $# -eq 1 -a -f "$1"
-deb=$1
+the_package "$out"
 
 # Info tags do not count.
 lintian --fail-on error,warning --display-info "$deb" >"$scratch/lintian.log" 2>&1
