@@ -223,6 +223,18 @@ private Q_SLOTS:
         auto* mode = chart.findChild<QComboBox*>(QStringLiteral("cboMode"));
         auto* length = chart.findChild<QComboBox*>(QStringLiteral("cboLength"));
         QCOMPARE(mode->currentText() + length->currentText(), QStringLiteral("１60秒"));
+        chart.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&chart));
+        // Scores 7 and 4: the best a red star, the other a blue dot.
+        auto* view = chart.findChild<QChartView*>(QStringLiteral("chartView"));
+        auto* dots = qobject_cast<QXYSeries*>(view->chart()->series()[1]);
+        const auto where = [&](int i, QPoint by = {}) {
+            return view->chart()->mapToPosition(dots->at(i), dots).toPoint() + by;
+        };
+        const QImage shot = view->viewport()->grab().toImage();
+        const QColor star = shot.pixel(where(0)), dot = shot.pixel(where(1));
+        QVERIFY2(star.red() > 150 && star.green() < 80 && dot.blue() - dot.red() > 60,
+                 qPrintable(star.name() + dot.name()));
         QCOMPARE(summaryOf(&chart),
                  QStringLiteral("表示している回数: 2　最高得点: 7（2025/12/30）　最新: 4　"
                                 "直近 10 回の平均: 5.5　読めない行: 1"));
@@ -233,17 +245,16 @@ private Q_SLOTS:
         length->setCurrentIndex(0);
         QVERIFY(summaryOf(&chart).startsWith(QStringLiteral("表示している回数: 3")));
 
-        chart.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&chart));
-        // The mouse resting on a round shows its row as the grid shows it.
-        auto* view = chart.findChild<QChartView*>(QStringLiteral("chartView"));
-        auto* dots = qobject_cast<QXYSeries*>(view->chart()->series()[1]);
-        const QPoint at = view->chart()->mapToPosition(dots->at(0), dots).toPoint();
-        QHelpEvent rest(QEvent::ToolTip, at, view->viewport()->mapToGlobal(at));
-        QApplication::sendEvent(view->viewport(), &rest);
-        QVERIFY(QToolTip::isVisible());
-        QVERIFY2(QToolTip::text().contains(QStringLiteral("\">1</td>")) &&
-                     QToolTip::text().contains(QStringLiteral("2025/12/30")),
+        // The mouse resting on a round, not beside it, shows its row as the grid shows it.
+        const auto rest = [&](QPoint at) {
+            QHelpEvent event(QEvent::ToolTip, at, view->viewport()->mapToGlobal(at));
+            QApplication::sendEvent(view->viewport(), &event);
+            return QToolTip::isVisible();
+        };
+        QVERIFY(!rest((where(0) + where(1)) / 2) && !rest(where(1, {0, 16})));
+        QVERIFY(rest(where(1, {3, -3})));
+        QVERIFY2(QToolTip::text().contains(QStringLiteral("\">2</td>")) &&
+                     QToolTip::text().contains(QStringLiteral("2025/12/31")),
                  qPrintable(QToolTip::text()));
         WorkDir dir;
         const QString png = dir.path() + QStringLiteral("/chart.png");
