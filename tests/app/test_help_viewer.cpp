@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
@@ -154,6 +155,9 @@ private Q_SLOTS:
         viewer.displayTopic(&owner, name);
         auto* browser = viewer.window()->findChild<QTextBrowser*>();
         QVERIFY2(browser->toPlainText().contains(message), qPrintable(browser->toPlainText()));
+        // The contents and index go with the help, and a problem shows alone.
+        auto* sidebar = viewer.window()->findChild<QTabWidget*>();
+        QCOMPARE(sidebar->isVisible(), message == kWelcome);
 
         QVERIFY(QFile::remove(path) || QDir(dir.path()).rmdir(name) || setup == u"none");
         QVERIFY(QFile::copy(kHelpFile, path));
@@ -164,18 +168,23 @@ private Q_SLOTS:
         QCOMPARE(viewer.window()->windowTitle(), u"コトバル ヘルプ"_s);
         QCOMPARE(browser->source().path(), u"/index.html"_s);
         QVERIFY(browser->toPlainText().contains(kWelcome));
+        QVERIFY(sidebar->isVisible() && sidebar->isTabEnabled(1));
         viewer.closeAll(&owner, name);
         QVERIFY(!viewer.window()->isVisible());
     }
 
-    // Only links inside the help are followed; the contents follow the page.
+    // Only links inside the help are followed, a part of a page too; the contents
+    // follow the page and the part. Clicked on play.html.
     void clickedLinkIsFollowedInsideTheHelpOnly_data() {
         QTest::addColumn<QString>("href");
         QTest::addColumn<QString>("page");
         QTest::addColumn<QString>("topic");
-        QTest::newRow("help page") << u"play.html"_s << "/play.html" << u"遊び方"_s;
-        QTest::newRow("web") << u"https://example.org/"_s << "/index.html" << kWelcome;
-        QTest::newRow("mail") << u"mailto:a@example.org"_s << "/index.html" << kWelcome;
+        QTest::newRow("help page") << u"index.html"_s << "/index.html" << kWelcome;
+        QTest::newRow("part of it") << u"#signal"_s << "/play.html#signal" << u"スタートと信号"_s;
+        QTest::newRow("part of another")
+            << u"scoring.html#kinds"_s << "/scoring.html#kinds" << u"文字の種類"_s;
+        QTest::newRow("web") << u"https://example.org/"_s << "/play.html" << u"遊び方"_s;
+        QTest::newRow("mail") << u"mailto:a@example.org"_s << "/play.html" << u"遊び方"_s;
     }
     void clickedLinkIsFollowedInsideTheHelpOnly() {
         QFETCH(QString, href);
@@ -185,6 +194,7 @@ private Q_SLOTS:
         kb::ChmHelpViewer viewer;
         viewer.displayTopic(&owner, kHelpFile);
         auto* browser = viewer.window()->findChild<QTextBrowser*>();
+        browser->setSource(QUrl(u"kbhelp:/play.html"_s));
         QTextCursor cursor(browser->document());
         cursor.movePosition(QTextCursor::End);
         cursor.insertHtml(u"<p><a href=\"%1\">外へのリンク</a></p>"_s.arg(href));
@@ -194,7 +204,7 @@ private Q_SLOTS:
         QSignalSpy clicked(browser, &QTextBrowser::anchorClicked);
         QTest::mouseClick(browser->viewport(), Qt::LeftButton, {}, browser->cursorRect().center());
         QCOMPARE(clicked.size(), 1);
-        QCOMPARE(browser->source().path(), page);
+        QCOMPARE(browser->source().toString(QUrl::RemoveScheme), page);
         auto* contents = viewer.window()->findChild<QTreeWidget*>();
         QVERIFY(contents->currentItem());
         QCOMPARE(contents->currentItem()->text(0), topic);
