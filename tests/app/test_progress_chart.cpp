@@ -251,26 +251,29 @@ private Q_SLOTS:
             QApplication::sendEvent(view->viewport(), &event);
             return QToolTip::isVisible();
         };
-        QVERIFY(!rest((where(0) + where(1)) / 2) && !rest(where(1, {0, 16})));
-        QVERIFY(rest(where(1, {3, -3})));
+        QVERIFY(!rest(where(1, {12, 0})) && !rest(where(1, {0, 12})));
+        QVERIFY(rest(where(1, {4, -5})));
         QVERIFY2(QToolTip::text().contains(QStringLiteral("\">2</td>")) &&
                      QToolTip::text().contains(QStringLiteral("2025/12/31")),
                  qPrintable(QToolTip::text()));
         WorkDir dir;
         const QString png = dir.path() + QStringLiteral("/chart.png");
         QVERIFY(chart.savePng(png));
-        QCOMPARE(QImage(png).size(),
-                 chart.findChild<QWidget*>(QStringLiteral("chartView"))->size());
+        QCOMPARE(QImage(png).size(), view->size());
         QVERIFY(!chart.savePng(dir.path() + QStringLiteral("/no/such/folder/chart.png")));
 
-        // A screen reader finds the window's name and purpose, and reads the summary as it stands.
-        const auto* window = QAccessible::queryAccessibleInterface(&chart);
-        QCOMPARE(window->text(QAccessible::Name), QStringLiteral("成績グラフ"));
-        QVERIFY(!window->text(QAccessible::Description).isEmpty());
+        // A screen reader finds the window's and the chart's names and purposes, and reads
+        // the summary as it stands.
+        const auto said = [](QWidget* w, QAccessible::Text t) {
+            return QAccessible::queryAccessibleInterface(w)->text(t);
+        };
+        QCOMPARE(said(&chart, QAccessible::Name), QStringLiteral("成績グラフ"));
+        for (QWidget* w : std::initializer_list<QWidget*>{&chart, view})
+            QVERIFY(!said(w, QAccessible::Name).isEmpty() &&
+                    !said(w, QAccessible::Description).isEmpty());
         chart.setRecords({});
         auto* summary = chart.findChild<QLabel*>(QStringLiteral("lblSummary"));
-        QCOMPARE(QAccessible::queryAccessibleInterface(summary)->text(QAccessible::Name),
-                 QStringLiteral("条件に合う記録がありません。"));
+        QCOMPARE(said(summary, QAccessible::Name), QStringLiteral("条件に合う記録がありません。"));
         QVERIFY(summary->focusPolicy() & Qt::TabFocus);
         QVERIFY(!chart.findChild<QWidget*>(QStringLiteral("cmdSavePng"))->isEnabled());
     }
