@@ -97,9 +97,9 @@ private Q_SLOTS:
         w.show();
         HistoryGrid* grid = msgRireki(w);
         grid->setFocus();
+        const QPoint at = grid->viewport()->rect().center();
         if (how == 0) {
             // QTest's right click sends no menu request: the window system does that.
-            const QPoint at = grid->viewport()->rect().center();
             QContextMenuEvent request(QContextMenuEvent::Mouse, at,
                                       grid->viewport()->mapToGlobal(at));
             QApplication::sendEvent(grid->viewport(), &request);
@@ -109,6 +109,9 @@ private Q_SLOTS:
         }
         QMenu* menu = openMenu();
         QVERIFY(menu);
+        // At the mouse, or from a key on the grid.
+        const QPoint opened = grid->viewport()->mapFromGlobal(menu->pos());
+        QVERIFY(how == 0 ? opened == at : grid->viewport()->rect().contains(opened));
         QCOMPARE(menu->actions().size(), 1);
         QCOMPARE(menu->actions()[0]->text(), QStringLiteral("成績グラフ…"));
         menu->actions()[0]->trigger();
