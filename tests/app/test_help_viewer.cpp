@@ -184,7 +184,6 @@ private Q_SLOTS:
         QTest::newRow("part of another")
             << u"scoring.html#kinds"_s << "/scoring.html#kinds" << u"文字の種類"_s;
         QTest::newRow("web") << u"https://example.org/"_s << "/play.html" << u"遊び方"_s;
-        QTest::newRow("mail") << u"mailto:a@example.org"_s << "/play.html" << u"遊び方"_s;
     }
     void clickedLinkIsFollowedInsideTheHelpOnly() {
         QFETCH(QString, href);

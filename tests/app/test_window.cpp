@@ -1,4 +1,5 @@
 #include "app/message_boxes.h"
+#include "app/pictures.h"
 #include "support/window_fixture.h"
 
 #include <QAccessible>
@@ -26,6 +27,9 @@ private Q_SLOTS:
         // All three lamps show before the first round, the red one on top.
         QCOMPARE(Frame1(w)->childAt(imgStart(w, 1)->geometry().center()), imgStart(w, 1));
         QVERIFY(imgStart(w, 2)->isVisible() && imgStart(w, 3)->isVisible());
+        const QString logo = QStringLiteral(":/assets/logo.svg");
+        for (qreal ratio : {1.0, 1.5, 2.0}) // as sharp at every density a screen may have
+            QCOMPARE(svgPixmap(logo, ratio).size(), pictureSize(logo) * ratio);
         startRound(w);
         const QString q = lblMondai(w)->text();
         answer(w, q + QStringLiteral("さ"));
