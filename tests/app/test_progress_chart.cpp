@@ -109,7 +109,6 @@ private Q_SLOTS:
         }
         QMenu* menu = openMenu();
         QVERIFY(menu);
-        // At the mouse, or from a key on the grid.
         const QPoint opened = grid->viewport()->mapFromGlobal(menu->pos());
         QVERIFY(how == 0 ? opened == at : grid->viewport()->rect().contains(opened));
         QCOMPARE(menu->actions().size(), 1);

@@ -295,9 +295,8 @@ private Q_SLOTS:
         }
     }
 
-    // UTF-8 is told by its own bounds, and refused at its first character of three
-    // bytes or more; code page 932, whose kanji lead with the same bytes, is read:
-    // C1 is ﾁ, E0 9F, ED A0, E3 81 and F0 8F are kanji or user-defined, BF is ｿ.
+    // UTF-8 is told by its bounds, and refused at its first character of 3 bytes or more;
+    // code page 932 is read: C1 is ﾁ, BF ｿ; E0 9F, ED A0, E3 81 and F0 8F are kanji or own.
     void utf8IsToldByItsBounds_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<int>("fault"); // UTF-8 where valid UTF-8 throughout
