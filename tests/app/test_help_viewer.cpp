@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
@@ -84,15 +85,18 @@ private Q_SLOTS:
             u"<OBJECT type=\"text/site properties\"><param name=\"Name\" value=\"skip\"></OBJECT>"
             "<UL><LI><object type=\"text/sitemap\"><param name=\"Name\" value=\"A &amp; B\">"
             "<param name=\"Local\" value=\"a.html\"></object>"
-            "<ul><li><OBJECT type='text/sitemap'><PARAM NAME=Name VALUE='子&#x3042;'>"
+            "<ul><li><OBJECT type='text/sitemap'><PARAM NAME=Name "
+            "VALUE='子&#x3042;&#1;&#0;&#xD800;&#x10FFFF;&#x110000;'>"
             "<param name=\"Local\" value=\"sub/b.html#part\">"
             "<param name=\"Local\" value=\"other.html\"></OBJECT></ul>"
             "<LI><OBJECT type=\"text/sitemap\"><param name=\"Name\" value=\"Heading\"></OBJECT>"_s);
         QStringList got;
         for (const auto& e : entries)
             got << u"%1|%2|%3"_s.arg(e.name, e.local).arg(e.depth);
-        QCOMPARE(got, (QStringList{u"A & B|/a.html|0"_s, u"子あ|/sub/b.html#part|1"_s,
-                                   u"Heading||0"_s}));
+        QCOMPARE(got,
+                 (QStringList{u"A & B|/a.html|0"_s,
+                              u"子あ\u0001&#0;&#xD800;\U0010FFFF&#x110000;|/sub/b.html#part|1"_s,
+                              u"Heading||0"_s}));
     }
 
     // Older compilers wrote the project's texts in Shift_JIS. A default topic
@@ -126,7 +130,7 @@ private Q_SLOTS:
 
     // The bare name is looked up in the working directory, like the data files.
     // Asked again, the one window goes back to the first page, or shows the
-    // file put in place meanwhile.
+    // file put in place meanwhile. Contents and index show with the help only.
     void displayTopicShowsTheHelpOrSaysWhy_data() {
         QTest::addColumn<QString>("setup");
         QTest::addColumn<QByteArray>("bytes");
@@ -154,6 +158,8 @@ private Q_SLOTS:
         viewer.displayTopic(&owner, name);
         auto* browser = viewer.window()->findChild<QTextBrowser*>();
         QVERIFY2(browser->toPlainText().contains(message), qPrintable(browser->toPlainText()));
+        auto* sidebar = viewer.window()->findChild<QTabWidget*>();
+        QCOMPARE(sidebar->isVisible(), message == kWelcome);
 
         QVERIFY(QFile::remove(path) || QDir(dir.path()).rmdir(name) || setup == u"none");
         QVERIFY(QFile::copy(kHelpFile, path));
@@ -164,18 +170,22 @@ private Q_SLOTS:
         QCOMPARE(viewer.window()->windowTitle(), u"コトバル ヘルプ"_s);
         QCOMPARE(browser->source().path(), u"/index.html"_s);
         QVERIFY(browser->toPlainText().contains(kWelcome));
+        QVERIFY(sidebar->isVisible() && sidebar->isTabEnabled(1));
         viewer.closeAll(&owner, name);
         QVERIFY(!viewer.window()->isVisible());
     }
 
-    // Only links inside the help are followed; the contents follow the page.
+    // Only links inside the help are followed, a part of a page too; the contents
+    // follow the page and the part. Clicked on play.html.
     void clickedLinkIsFollowedInsideTheHelpOnly_data() {
         QTest::addColumn<QString>("href");
         QTest::addColumn<QString>("page");
         QTest::addColumn<QString>("topic");
-        QTest::newRow("help page") << u"play.html"_s << "/play.html" << u"遊び方"_s;
-        QTest::newRow("web") << u"https://example.org/"_s << "/index.html" << kWelcome;
-        QTest::newRow("mail") << u"mailto:a@example.org"_s << "/index.html" << kWelcome;
+        QTest::newRow("help page") << u"index.html"_s << "/index.html" << kWelcome;
+        QTest::newRow("part of it") << u"#signal"_s << "/play.html#signal" << u"スタートと信号"_s;
+        QTest::newRow("part of another")
+            << u"scoring.html#kinds"_s << "/scoring.html#kinds" << u"文字の種類"_s;
+        QTest::newRow("web") << u"https://example.org/"_s << "/play.html" << u"遊び方"_s;
     }
     void clickedLinkIsFollowedInsideTheHelpOnly() {
         QFETCH(QString, href);
@@ -185,6 +195,7 @@ private Q_SLOTS:
         kb::ChmHelpViewer viewer;
         viewer.displayTopic(&owner, kHelpFile);
         auto* browser = viewer.window()->findChild<QTextBrowser*>();
+        browser->setSource(QUrl(u"kbhelp:/play.html"_s));
         QTextCursor cursor(browser->document());
         cursor.movePosition(QTextCursor::End);
         cursor.insertHtml(u"<p><a href=\"%1\">外へのリンク</a></p>"_s.arg(href));
@@ -194,7 +205,7 @@ private Q_SLOTS:
         QSignalSpy clicked(browser, &QTextBrowser::anchorClicked);
         QTest::mouseClick(browser->viewport(), Qt::LeftButton, {}, browser->cursorRect().center());
         QCOMPARE(clicked.size(), 1);
-        QCOMPARE(browser->source().path(), page);
+        QCOMPARE(browser->source().toString(QUrl::RemoveScheme), page);
         auto* contents = viewer.window()->findChild<QTreeWidget*>();
         QVERIFY(contents->currentItem());
         QCOMPARE(contents->currentItem()->text(0), topic);

@@ -97,9 +97,9 @@ private Q_SLOTS:
         w.show();
         HistoryGrid* grid = msgRireki(w);
         grid->setFocus();
+        const QPoint at = grid->viewport()->rect().center();
         if (how == 0) {
             // QTest's right click sends no menu request: the window system does that.
-            const QPoint at = grid->viewport()->rect().center();
             QContextMenuEvent request(QContextMenuEvent::Mouse, at,
                                       grid->viewport()->mapToGlobal(at));
             QApplication::sendEvent(grid->viewport(), &request);
@@ -109,6 +109,8 @@ private Q_SLOTS:
         }
         QMenu* menu = openMenu();
         QVERIFY(menu);
+        const QPoint opened = grid->viewport()->mapFromGlobal(menu->pos());
+        QVERIFY(how == 0 ? opened == at : grid->viewport()->rect().contains(opened));
         QCOMPARE(menu->actions().size(), 1);
         QCOMPARE(menu->actions()[0]->text(), QStringLiteral("成績グラフ…"));
         menu->actions()[0]->trigger();
@@ -223,6 +225,18 @@ private Q_SLOTS:
         auto* mode = chart.findChild<QComboBox*>(QStringLiteral("cboMode"));
         auto* length = chart.findChild<QComboBox*>(QStringLiteral("cboLength"));
         QCOMPARE(mode->currentText() + length->currentText(), QStringLiteral("１60秒"));
+        chart.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&chart));
+        // Scores 7 and 4: the best a red star, the other a blue dot.
+        auto* view = chart.findChild<QChartView*>(QStringLiteral("chartView"));
+        auto* dots = qobject_cast<QXYSeries*>(view->chart()->series()[1]);
+        const auto where = [&](int i, QPoint by = {}) {
+            return view->chart()->mapToPosition(dots->at(i), dots).toPoint() + by;
+        };
+        const QImage shot = view->viewport()->grab().toImage();
+        const QColor star = shot.pixel(where(0)), dot = shot.pixel(where(1));
+        QVERIFY2(star.red() > 150 && star.green() < 80 && dot.blue() - dot.red() > 60,
+                 qPrintable(star.name() + dot.name()));
         QCOMPARE(summaryOf(&chart),
                  QStringLiteral("表示している回数: 2　最高得点: 7（2025/12/30）　最新: 4　"
                                 "直近 10 回の平均: 5.5　読めない行: 1"));
@@ -233,33 +247,35 @@ private Q_SLOTS:
         length->setCurrentIndex(0);
         QVERIFY(summaryOf(&chart).startsWith(QStringLiteral("表示している回数: 3")));
 
-        chart.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&chart));
-        // The mouse resting on a round shows its row as the grid shows it.
-        auto* view = chart.findChild<QChartView*>(QStringLiteral("chartView"));
-        auto* dots = qobject_cast<QXYSeries*>(view->chart()->series()[1]);
-        const QPoint at = view->chart()->mapToPosition(dots->at(0), dots).toPoint();
-        QHelpEvent rest(QEvent::ToolTip, at, view->viewport()->mapToGlobal(at));
-        QApplication::sendEvent(view->viewport(), &rest);
-        QVERIFY(QToolTip::isVisible());
-        QVERIFY2(QToolTip::text().contains(QStringLiteral("\">1</td>")) &&
-                     QToolTip::text().contains(QStringLiteral("2025/12/30")),
+        // The mouse resting on a round, not beside it, shows its row as the grid shows it.
+        const auto rest = [&](QPoint at) {
+            QHelpEvent event(QEvent::ToolTip, at, view->viewport()->mapToGlobal(at));
+            QApplication::sendEvent(view->viewport(), &event);
+            return QToolTip::isVisible();
+        };
+        QVERIFY(!rest(where(1, {12, 0})) && !rest(where(1, {0, 12})));
+        QVERIFY(rest(where(1, {4, -5})));
+        QVERIFY2(QToolTip::text().contains(QStringLiteral("\">2</td>")) &&
+                     QToolTip::text().contains(QStringLiteral("2025/12/31")),
                  qPrintable(QToolTip::text()));
         WorkDir dir;
         const QString png = dir.path() + QStringLiteral("/chart.png");
         QVERIFY(chart.savePng(png));
-        QCOMPARE(QImage(png).size(),
-                 chart.findChild<QWidget*>(QStringLiteral("chartView"))->size());
+        QCOMPARE(QImage(png).size(), view->size());
         QVERIFY(!chart.savePng(dir.path() + QStringLiteral("/no/such/folder/chart.png")));
 
-        // A screen reader finds the window's name and purpose, and reads the summary as it stands.
-        const auto* window = QAccessible::queryAccessibleInterface(&chart);
-        QCOMPARE(window->text(QAccessible::Name), QStringLiteral("成績グラフ"));
-        QVERIFY(!window->text(QAccessible::Description).isEmpty());
+        // A screen reader finds the window's and the chart's names and purposes, and reads
+        // the summary as it stands.
+        const auto said = [](QWidget* w, QAccessible::Text t) {
+            return QAccessible::queryAccessibleInterface(w)->text(t);
+        };
+        QCOMPARE(said(&chart, QAccessible::Name), QStringLiteral("成績グラフ"));
+        for (QWidget* w : std::initializer_list<QWidget*>{&chart, view})
+            QVERIFY(!said(w, QAccessible::Name).isEmpty() &&
+                    !said(w, QAccessible::Description).isEmpty());
         chart.setRecords({});
         auto* summary = chart.findChild<QLabel*>(QStringLiteral("lblSummary"));
-        QCOMPARE(QAccessible::queryAccessibleInterface(summary)->text(QAccessible::Name),
-                 QStringLiteral("条件に合う記録がありません。"));
+        QCOMPARE(said(summary, QAccessible::Name), QStringLiteral("条件に合う記録がありません。"));
         QVERIFY(summary->focusPolicy() & Qt::TabFocus);
         QVERIFY(!chart.findChild<QWidget*>(QStringLiteral("cmdSavePng"))->isEnabled());
     }

@@ -20,6 +20,7 @@ private Q_SLOTS:
         QTest::newRow("history is a directory")
             << kHistoryFile << QByteArray("<dir>") << "読み込めません";
         QTest::newRow("kana never ends") << kKanaFile << QByteArray("<endless>") << "大きすぎ";
+        QTest::newRow("a byte over 32 MiB") << kKanaFile << QByteArray(33554433, 'a') << "大きすぎ";
         // Read as an empty item, the end would turn the switch off.
         QTest::newRow("settings cut after the comma")
             << kSettingsFile << QByteArray("60,") << "途中で終わって";

@@ -176,9 +176,9 @@ private Q_SLOTS:
         row("F7 half-width", 7, "ｶﾞｯｺｳ", "ガッコウ");
         row("F8 voiced and semi-voiced", 8, "がぱゔ", "ｶﾞﾊﾟｳﾞ");
         row("F8 katakana, small kana and marks", 8, "ラーメン、。きゃっ", "ﾗｰﾒﾝ､｡ｷｬｯ");
-        row("F9 ascii", 9, "Ab 1!", "Ａｂ　１！");
+        row("F9 ascii, its ends", 9, "Ab 1!~\x7f", "Ａｂ　１！～\x7f");
         row("F9 kana read as romaji", 9, "かなきってかんい", "ｋａｎａｋｉｔｔｅｋａｎ＇ｉ");
-        row("F10 full width", 10, "ＡＢ　１！", "AB 1!");
+        row("F10 full width, its ends", 10, "ＡＢ　１！～｟", "AB 1!~｟");
         row("F10 hepburn, n and tch", 10, "しちつふじゃちゃをしんぶんまっちゃ",
             "shichitsufujachawoshinbunmatcha");
         row("F10 n before y", 10, "きんよう", "kin'you");
