@@ -73,6 +73,7 @@ void MainWindow::guarded(const std::function<void()>& body) {
 
 bool MainWindow::Form_Load() {
     try {
+        removeWriteLeftovers();
         helpFilePath_ = QStringLiteral("KbHelp.chm");
         SetupHistoryGrid();
         msgRireki->loadFile(kHistoryFile);

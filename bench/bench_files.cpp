@@ -2,7 +2,7 @@
 
 #include "core/text_format.h"
 #include "files/data_files.h"
-#include "files/sequential_file.h"
+#include "files/record_writer.h"
 
 #include <QDate>
 #include <QDir>
@@ -12,7 +12,7 @@ namespace kb::bench {
 namespace {
 
 void writeLines(const QString& path, const QStringList& lines) {
-    SequentialFile file;
+    RecordWriter file;
     file.openRewrite(path);
     for (const QString& line : lines)
         file.printLine(line);
@@ -20,7 +20,7 @@ void writeLines(const QString& path, const QStringList& lines) {
 }
 
 void writeSettings(const QString& path) {
-    SequentialFile file;
+    RecordWriter file;
     file.openRewrite(path);
     file.writeRecord({std::int16_t{60}, std::int16_t{1}});
     file.close();
@@ -28,7 +28,7 @@ void writeSettings(const QString& path) {
 
 // Rounds as a player saves them: a few a day, counters that vary.
 void writeHistory(const QString& path, int records) {
-    SequentialFile file;
+    RecordWriter file;
     file.openRewrite(path);
     for (int i = 0; i < records; ++i) {
         const auto ok = static_cast<std::int16_t>(10 + i % 40);

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <cstring>
 #include <iconv.h>
-#include <stdexcept>
 
 namespace kb {
 namespace {
@@ -14,8 +13,12 @@ namespace {
 class Converter {
 public:
     Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {
+        // Named after the file concerned by requireCp932, which every open calls first.
         if (cd_ == reinterpret_cast<iconv_t>(-1))
-            throw std::runtime_error("iconv cannot convert code page 932");
+            throw Error(Error::Kind::CannotRead, QStringLiteral("CP932"),
+                        QStringLiteral("このシステムでは Shift_JIS（コードページ 932）の文字を"
+                                       "変換できません。glibc の文字コード変換モジュール（gconv）"
+                                       "が入っているか確かめてください。"));
     }
     ~Converter() { iconv_close(cd_); }
     Converter(const Converter&) = delete;
@@ -233,6 +236,15 @@ QByteArray encodeCp932(QStringView text) {
         i += units;
     }
     return out;
+}
+
+void requireCp932(const QString& file, Error::Kind kind) {
+    try {
+        (void)decoder();
+        (void)encoder();
+    } catch (const Error& e) {
+        throw Error(kind, file, e.detail());
+    }
 }
 
 QString roundTripCp932(QStringView text) {

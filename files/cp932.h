@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/error.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -35,6 +37,10 @@ struct EncodingCheck {
 EncodingCheck checkCp932(QByteArrayView bytes);
 // Strict UTF-8: no overlong forms, surrogates or values past U+10FFFF.
 bool isValidUtf8(QByteArrayView bytes);
+
+// Throws an error of kind naming file where this system cannot convert code
+// page 932 at all; a file is never half read or half written for that.
+void requireCp932(const QString& file, Error::Kind kind);
 
 // What text reads back as after it was written: unmappable characters become
 // "?", and the wave dash comes back as the full-width tilde.

@@ -1,12 +1,24 @@
 #include "data_files.h"
 
-#include "sequential_file.h"
+#include "durable_write.h"
+#include "item_reader.h"
+#include "known_ends.h"
+#include "record_writer.h"
 
 namespace kb {
 
+KnownEnds& playerFileEnds() {
+    static KnownEnds ends;
+    return ends;
+}
+
+void removeWriteLeftovers() {
+    removeLeftoverTemporaries({kKanaFile, kExclusionFile, kSettingsFile, kHistoryFile});
+}
+
 QStringList loadList(const QString& name, int capacity) {
-    SequentialFile file;
-    file.openRead(name);
+    ItemReader file(&playerFileEnds());
+    file.open(name);
     QStringList table;
     int i = 1;
     while (!file.atEnd()) {
@@ -32,9 +44,9 @@ QStringList loadList(const QString& name, int capacity) {
 }
 
 void appendExclusion(const QString& question) {
-    SequentialFile file;
+    RecordWriter file(&playerFileEnds());
     file.openAppend(kExclusionFile);
-    if (SequentialFile::needsQuotes(question))
+    if (RecordWriter::needsQuotes(question))
         file.writeRecord({question});
     else
         file.printLine(question);

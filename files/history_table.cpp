@@ -1,7 +1,9 @@
 #include "history_table.h"
 
 #include "cp932.h"
-#include "sequential_file.h"
+#include "data_files.h"
+#include "item_reader.h"
+#include "record_writer.h"
 
 #include <cstring>
 
@@ -53,8 +55,8 @@ bool programsOwnRecord(QByteArrayView bytes, qsizetype p, HistoryNumbers& number
 // decodes or skips them, the numbers as numbers. Errors name the record and
 // say what to do.
 template <class Text, class Add>
-void scanHistory(SequentialFile& file, const QString& name, Text text, Add add, bool skipTexts) {
-    file.openRead(name);
+void scanHistory(ItemReader& file, const QString& name, Text text, Add add, bool skipTexts) {
+    file.open(name);
     std::int32_t n = 1;
     while (!file.atEnd()) {
         const qsizetype start = file.position();
@@ -94,10 +96,10 @@ void scanHistory(SequentialFile& file, const QString& name, Text text, Add add, 
 } // namespace
 
 void readHistory(const QString& name, const std::function<void(const HistoryRecord&)>& add) {
-    SequentialFile file;
+    ItemReader file(&playerFileEnds());
     HistoryRecord r;
     scanHistory(
-        file, name, [&](SequentialFile& f, const HistoryItem& item) { f.readString(r.*item.text); },
+        file, name, [&](ItemReader& f, const HistoryItem& item) { f.readString(r.*item.text); },
         [&](qsizetype, const HistoryNumbers& numbers) {
             for (const HistoryItem& item : kHistoryItems)
                 if (!item.isText()) r.*item.number = numbers[static_cast<size_t>(item.slot)];
@@ -108,10 +110,10 @@ void readHistory(const QString& name, const std::function<void(const HistoryReco
 }
 
 HistoryIndex indexHistory(const QString& name) {
-    SequentialFile file;
+    ItemReader file(&playerFileEnds());
     HistoryIndex index;
     scanHistory(
-        file, name, [](SequentialFile& f, const HistoryItem&) { f.skipItem(); },
+        file, name, [](ItemReader& f, const HistoryItem&) { f.skipItem(); },
         [&](qsizetype start, const HistoryNumbers& numbers) {
             index.records.push_back({static_cast<std::uint32_t>(start), numbers});
         },
@@ -122,7 +124,7 @@ HistoryIndex indexHistory(const QString& name) {
 }
 
 void historyTexts(const QByteArray& bytes, std::uint32_t start, HistoryTexts& texts) {
-    SequentialFile file;
+    ItemReader file;
     file.readFrom(bytes, start);
     for (const HistoryItem& item : kHistoryItems)
         if (item.isText())
@@ -148,9 +150,9 @@ HistoryRecord storedForm(HistoryRecord record) {
 
 HistoryRecord appendHistory(const QString& name, const HistoryRecord& given) {
     const HistoryRecord record = storedForm(given);
-    SequentialFile file;
+    RecordWriter file(&playerFileEnds());
     file.openAppend(name);
-    std::vector<SequentialFile::Item> items;
+    std::vector<RecordWriter::Item> items;
     for (const HistoryItem& item : kHistoryItems)
         if (item.isText())
             items.emplace_back(record.*item.text);
@@ -162,7 +164,7 @@ HistoryRecord appendHistory(const QString& name, const HistoryRecord& given) {
 }
 
 void clearHistory(const QString& name) {
-    SequentialFile file;
+    RecordWriter file;
     file.openRewrite(name);
     file.close();
 }

@@ -1,13 +1,14 @@
 #include "settings.h"
 
 #include "data_files.h"
-#include "sequential_file.h"
+#include "item_reader.h"
+#include "record_writer.h"
 
 namespace kb {
 
 Settings loadSettings() {
-    SequentialFile file;
-    file.openRead(kSettingsFile);
+    ItemReader file;
+    file.open(kSettingsFile);
     Settings s;
     int autoSaveLine = 0;
     try {
@@ -34,7 +35,7 @@ Settings loadSettings() {
 }
 
 void saveSettings(const Settings& settings) {
-    SequentialFile file;
+    RecordWriter file;
     file.openRewrite(kSettingsFile);
     file.writeRecord({settings.timeLimitSeconds, settings.autoSave});
     file.close();

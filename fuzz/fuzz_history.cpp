@@ -5,7 +5,8 @@
 
 #include "files/data_files.h"
 #include "files/history_table.h"
-#include "files/sequential_file.h"
+#include "files/item_reader.h"
+#include "files/record_writer.h"
 #include "fuzz_support.h"
 
 #include <optional>
@@ -88,8 +89,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
 
     // The records hold the items of the file, read here item by item.
     {
-        SequentialFile file;
-        file.openRead(kHistoryFile);
+        ItemReader file;
+        file.open(kHistoryFile);
         for (const HistoryRecord& r : records) {
             const auto cells = r.cells();
             for (const HistoryItem& column : kHistoryItems) {

@@ -12,7 +12,8 @@
 //    and on the line of the item;
 //  - read back what the record writer wrote from the items it returned.
 
-#include "files/sequential_file.h"
+#include "files/item_reader.h"
+#include "files/record_writer.h"
 #include "fuzz_support.h"
 
 #include <optional>
@@ -47,8 +48,8 @@ struct Strings {
 
 Strings readStrings(const QString& name, QByteArrayView text) {
     Strings out;
-    SequentialFile file;
-    file.openRead(name);
+    ItemReader file;
+    file.open(name);
     while (!file.atEnd()) {
         check(out.texts.size() <= size_t(text.size()), "an item consumed no byte");
         try {
@@ -108,9 +109,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     const QByteArray text = withoutEndMarker(bytes);
     const EncodingCheck encoding = checkCp932(text);
     {
-        SequentialFile file;
+        ItemReader file;
         try {
-            file.openRead(kInput);
+            file.open(kInput);
         } catch (const Error& e) {
             check(e.kind() == Kind::NotShiftJis && encoding.fault != Fault::None,
                   "a file in code page 932 was refused");
@@ -136,10 +137,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     }
 
     // The same file with the kinds the pattern asks for.
-    std::vector<SequentialFile::Item> items;
+    std::vector<RecordWriter::Item> items;
     {
-        SequentialFile file;
-        file.openRead(kInput);
+        ItemReader file;
+        file.open(kInput);
         for (size_t i = 0; i <= texts.size(); ++i) {
             const bool last = i == texts.size();
             if (last && !endedEarly) {
@@ -175,8 +176,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     }
 
     // What the reader returned, written as one record, reads back the same.
-    std::vector<SequentialFile::Item> kept;
-    for (const SequentialFile::Item& item : items) {
+    std::vector<RecordWriter::Item> kept;
+    for (const RecordWriter::Item& item : items) {
         if (const auto* s = std::get_if<QString>(&item)) {
             if (quotable(*s)) kept.emplace_back(roundTripCp932(*s));
         } else {
@@ -184,19 +185,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
         }
     }
     if (!kept.empty()) {
-        SequentialFile out;
+        RecordWriter out;
         out.openRewrite(kCopy);
         out.writeRecord(kept);
         out.close();
         // The writer writes code page 932 only, but knows nothing of the reader's
         // guess: items that together also make valid UTF-8 are refused as such.
         const EncodingCheck written = checkCp932(fileBytes(kCopy));
-        SequentialFile in;
+        ItemReader in;
         if (written.fault != Fault::None) {
             check(written.fault == Fault::Utf8,
                   "the record writer wrote bytes outside code page 932");
             try {
-                in.openRead(kCopy);
+                in.open(kCopy);
                 fail("a written record taken for UTF-8 was read");
             } catch (const Error& e) {
                 check(e.kind() == Kind::NotShiftJis, "a written record failed to open");
@@ -204,8 +205,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
             checkNoFileLeftOpen();
             return 0;
         }
-        in.openRead(kCopy);
-        for (const SequentialFile::Item& item : kept) {
+        in.open(kCopy);
+        for (const RecordWriter::Item& item : kept) {
             if (const auto* s = std::get_if<QString>(&item))
                 check(in.readString() == *s, "a string changed through the record writer");
             else

@@ -7,7 +7,8 @@
 #include "files/cp932.h"
 #include "files/data_files.h"
 #include "files/history_table.h"
-#include "files/sequential_file.h"
+#include "files/item_reader.h"
+#include "files/record_writer.h"
 #include "files/settings.h"
 #include "support/fakes.h"
 
@@ -128,8 +129,8 @@ private Q_SLOTS:
         QFETCH(int, error);
         WorkDir dir;
         writeBytes(QStringLiteral("n.txt"), bytes);
-        SequentialFile f;
-        f.openRead(QStringLiteral("n.txt"));
+        ItemReader f;
+        f.open(QStringLiteral("n.txt"));
         if (error >= 0)
             QCOMPARE(int(errorOf([&] { f.readInt16(); }).kind()), error);
         else
@@ -138,12 +139,11 @@ private Q_SLOTS:
 
     void openErrors() {
         WorkDir dir;
-        SequentialFile f;
-        QCOMPARE(errorOf([&] { f.openRead(QStringLiteral("missing.txt")); }).kind(),
+        ItemReader f;
+        QCOMPARE(errorOf([&] { f.open(QStringLiteral("missing.txt")); }).kind(),
                  Error::Kind::FileNotFound);
         QDir().mkdir(QStringLiteral("adir")); // in a write's way: failedWriteLeavesTheFileAsItWas
-        QCOMPARE(errorOf([&] { f.openRead(QStringLiteral("adir")); }).kind(),
-                 Error::Kind::CannotRead);
+        QCOMPARE(errorOf([&] { f.open(QStringLiteral("adir")); }).kind(), Error::Kind::CannotRead);
     }
 
     void cp932RoundTrip() {
@@ -212,7 +212,7 @@ private Q_SLOTS:
             FileSizeLimit limit(fault == 2 ? room : RLIM_INFINITY);
             QVERIFY(limit.active());
             QCOMPARE(errorOf([&] {
-                         SequentialFile f;
+                         RecordWriter f;
                          rewrite ? f.openRewrite(name) : f.openAppend(name);
                          f.writeRecord({QStringLiteral("new"), std::int16_t(1)});
                          f.close();

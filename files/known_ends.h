@@ -1,0 +1,28 @@
+#pragma once
+
+#include <optional>
+#include <sys/stat.h>
+#include <vector>
+
+namespace kb {
+
+// How each file ended when it was last read to its end or appended to:
+// whether inside an open quote. Knowing it spares an append reading the whole
+// history again; a file changed since (by size or time) counts as unknown.
+class KnownEnds {
+public:
+    void remember(const struct stat& st, bool openQuote);
+    std::optional<bool> find(const struct stat& st) const;
+
+private:
+    struct End {
+        dev_t device;
+        ino_t inode;
+        off_t size;
+        timespec modified;
+        bool openQuote;
+    };
+    std::vector<End> ends_;
+};
+
+} // namespace kb
