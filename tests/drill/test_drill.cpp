@@ -416,6 +416,70 @@ private Q_SLOTS:
                  QStringLiteral("2009/06/21|21:07:05|２|") + cells);
     }
 
+    // Per question the round showed, from the judging the counters come from: ms shown, head,
+    // tail, inside, rejected, ms to the first accepted word, excluded. The countdown's question
+    // counts from the round's start; words outside the round count for no question.
+    void questionLines_data() {
+        QTest::addColumn<QString>("events"); // ms after the start: a word to あ, or the end
+        QTest::addColumn<QString>("lines");
+        QTest::newRow("head") << "1500:あさ 60000:end"
+                              << "1500 1 0 0 0 1500 0|58500 0 0 0 0 -1 0";
+        QTest::newRow("tail, inside, rejected")
+            << "700:いあ 1000:かあさ 3500:ぬ 60000:end"
+            << "700 0 1 0 0 700 0|300 0 0 1 0 300 0|2500 0 0 0 1 -1 0|56500 0 0 0 0 -1 0";
+        QTest::newRow("exact") << "250:あ 1000:ぬ 60000:end"
+                               << "250 0 0 0 0 -1 1|750 0 0 0 1 -1 0|59000 0 0 0 0 -1 0";
+        QTest::newRow("shown at the end") << "59999:あさ 60400:end"
+                                          << "59999 1 0 0 0 59999 0|401 0 0 0 0 -1 0";
+        QTest::newRow("no word, before or after") << "-2500:あさ 60000:end 61000:かあ"
+                                                  << "60000 0 0 0 0 -1 0";
+    }
+    void questionLines() {
+        QFETCH(QString, events);
+        QFETCH(QString, lines);
+        Game g({QStringLiteral("あ")});
+        const auto at = [&](int ms) {
+            g.clock.seconds = 1000 + (ms + 10000) / 1000 - 10;
+            g.clock.extraMs = (ms + 10000) % 1000;
+        };
+        QStringList script = events.split(u' ');
+        script << QStringLiteral("-3000:lamp") << QStringLiteral("-2000:lamp")
+               << QStringLiteral("-1000:lamp") << QStringLiteral("0:begin");
+        std::stable_sort(script.begin(), script.end(), [](const QString& a, const QString& b) {
+            return a.section(u':', 0, 0).toInt() < b.section(u':', 0, 0).toInt();
+        });
+        g.round.start();
+        for (const QString& event : script) {
+            at(event.section(u':', 0, 0).toInt());
+            const QString what = event.section(u':', 1);
+            if (what == u"lamp")
+                g.round.countdownTick(QuestionMode::OneEntry);
+            else if (what == u"begin")
+                g.round.begin();
+            else if (what == u"end")
+                QVERIFY(g.round.roundTick(8745).ended);
+            else
+                g.answer(what);
+        }
+        const HistoryRecord saved = g.round.toSave(kTwoEntrySet).value();
+        QStringList got;
+        for (const QuestionRecord& r : g.round.questionLines(saved)) {
+            QCOMPARE(r.date + r.time + r.set + r.question,
+                     QStringLiteral("2009/06/2121:07:45２あ"));
+            got << QStringLiteral("%1 %2 %3 %4 %5 %6 %7")
+                       .arg(r.shownMs)
+                       .arg(r.head)
+                       .arg(r.tail)
+                       .arg(r.inside)
+                       .arg(r.rejected)
+                       .arg(r.firstAcceptedMs)
+                       .arg(int(r.excluded));
+        }
+        QCOMPARE(got.join(u'|'), lines);
+        g.round.start(); // the next round starts with none
+        QVERIFY(g.round.questionLines(saved).empty());
+    }
+
     void roundLengthIsTheItemsLeadingDigits_data() {
         QTest::addColumn<QString>("item");
         QTest::addColumn<int>("seconds"); // -1: overflow
