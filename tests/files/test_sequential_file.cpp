@@ -62,6 +62,21 @@ QStringList appendAsTheGame(const QString& name) {
     return QStringList(cells.begin(), cells.end());
 }
 
+// The row's bytes read as one number by read, or failing with the row's error kind.
+template <class Read> void readsNumber(Read read) {
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, value);
+    QFETCH(int, error);
+    WorkDir dir;
+    writeBytes(QStringLiteral("n.txt"), bytes);
+    ItemReader f;
+    f.open(QStringLiteral("n.txt"));
+    if (error >= 0)
+        QCOMPARE(int(errorOf([&] { read(f); }).kind()), error);
+    else
+        QCOMPARE(read(f), value);
+}
+
 } // namespace
 
 class TestSequentialFile : public QObject {
@@ -124,17 +139,22 @@ private Q_SLOTS:
         QTest::newRow("nothing left") << QByteArray("  ") << 0 << int(Error::Kind::EndOfFile);
     }
     void int16Items() {
-        QFETCH(QByteArray, bytes);
-        QFETCH(int, value);
-        QFETCH(int, error);
-        WorkDir dir;
-        writeBytes(QStringLiteral("n.txt"), bytes);
-        ItemReader f;
-        f.open(QStringLiteral("n.txt"));
-        if (error >= 0)
-            QCOMPARE(int(errorOf([&] { f.readInt16(); }).kind()), error);
-        else
-            QCOMPARE(int(f.readInt16()), value);
+        readsNumber([](ItemReader& f) { return int(f.readInt16()); });
+    }
+    // 出題記録.txt's numbers are 32-bit; one outside is an invalid value, not the int16 overflow.
+    void int32Items_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("value");
+        QTest::addColumn<int>("error");
+        const int invalid = int(Error::Kind::InvalidValue);
+        QTest::newRow("past int16") << QByteArray("40000,") << 40000 << -1;
+        QTest::newRow("largest") << QByteArray("2147483647") << INT32_MAX << -1;
+        QTest::newRow("smallest") << QByteArray("-2147483648") << INT32_MIN << -1;
+        QTest::newRow("above int32") << QByteArray("2147483648") << 0 << invalid;
+        QTest::newRow("huge") << QByteArray("-99999999999999999999999") << 0 << invalid;
+    }
+    void int32Items() {
+        readsNumber([](ItemReader& f) { return int(f.readInt32()); });
     }
 
     void openErrors() {
