@@ -3,6 +3,7 @@
 // read-only folder still takes every write, and a rewrite keeps the group.
 
 #include "files/history_table.h"
+#include "files/question_log.h"
 #include "files/settings.h"
 #include "support/window_fixture.h"
 
@@ -28,7 +29,15 @@ const std::vector<Write> kWrites{
     {"history append", kHistoryFile, [] { appendHistory(kHistoryFile, HistoryRecord{}); },
      kHistoryLine + "\"\",\"\",\"\",0,0,0,0,\"\",\"\",\"\"\r\n"},
     {"exclusion append", kExclusionFile, [] { appendExclusion(QStringLiteral("a")); },
-     "i\r\na\r\n"}};
+     "i\r\na\r\n"},
+    {"question lines append", kQuestionLogFile,
+     [] {
+         appendQuestionLines(kQuestionLogFile, {QuestionRecord{"d", "t", "s", "q"}});
+     },
+     "q\r\n\"d\",\"t\",\"s\",\"q\",0,0,0,0,0,-1,0\r\n"},
+    {"question log clear", kQuestionLogFile, [] { clearQuestionLog(kQuestionLogFile); }, {}}};
+
+enum class Action { Save, AutoSave, Clear };
 
 // As when the player shares the files through a group that is not their own.
 gid_t sharedGroup() {
@@ -42,6 +51,8 @@ gid_t sharedGroup() {
 enum Situation { ReadOnlyFile, ReadOnlyFolder, SharedGroup };
 
 } // namespace
+
+Q_DECLARE_METATYPE(Action)
 
 class TestPermissions : public QObject {
     Q_OBJECT
@@ -65,6 +76,7 @@ private Q_SLOTS:
         const gid_t group = situation == SharedGroup ? sharedGroup() : ::getegid();
         if (group == gid_t(-1)) QSKIP("this user has no supplementary group");
         WindowFixture f({}, "60,1\r\n", QStringLiteral("i\r\n"), kHistoryLine);
+        writeBytes(kQuestionLogFile, "q\r\n");
         const QByteArray before = readBytes(op.file);
         const mode_t mode = std::array<mode_t, 3>{0444, 0640, 0664}[size_t(situation)];
         QVERIFY(setMode(op.file, mode, group));
@@ -79,6 +91,76 @@ private Q_SLOTS:
         QCOMPARE(readBytes(op.file), situation == ReadOnlyFile ? before : op.after);
         QCOMPARE(modeOf(op.file), QString::asprintf("%04o:%u:%u", mode, group, ::geteuid()));
         QCOMPARE(QDir().entryList(QDir::AllEntries | QDir::Hidden), names);
+    }
+
+    // A save writes the round's question lines, then its record: lines that cannot be
+    // written are reported and the record saved all the same; lines whose record cannot be
+    // written are taken back. クリア empties 履歴.txt, then 出題記録.txt, saying which stayed.
+    void twoFileSaveAndClear_data() {
+        QTest::addColumn<Action>("action");
+        QTest::addColumn<QString>("file");    // made read-only, or a folder put in its place
+        QTest::addColumn<QString>("says");    // in the last message
+        QTest::addColumn<QString>("changed"); // h: 履歴.txt, q: 出題記録.txt
+        const QString history = kHistoryFile, log = kQuestionLogFile;
+        QTest::newRow("save") << Action::Save << QString() << QString() << "hq";
+        QTest::newRow("save, 出題記録.txt read-only")
+            << Action::Save << log
+            << QStringLiteral("「出題記録.txt」に書き込めません。\n読み取り専用") << "h";
+        QTest::newRow("auto-save, a folder for 出題記録.txt")
+            << Action::AutoSave << QStringLiteral("<dir>")
+            << QStringLiteral("保存しましたが、問題ごとの記録は「出題記録.txt」に") << "h";
+        QTest::newRow("save, 履歴.txt read-only: the lines taken back")
+            << Action::Save << history
+            << QStringLiteral(
+                   "「履歴.txt」に書き込めません。\n読み取り専用になっています。書き換えて"
+                   "よい場合は、ファイルのプロパティで書き込みを許可してください。\n"
+                   "「出題記録.txt」に書いた問題ごとの記録も取り消しました。")
+            << "";
+        QTest::newRow("auto-save, 履歴.txt read-only")
+            << Action::AutoSave << history << QStringLiteral("記録も取り消しました") << "";
+        QTest::newRow("clear") << Action::Clear << QString() << QStringLiteral("クリアしました")
+                               << "hq";
+        QTest::newRow("clear, 出題記録.txt read-only")
+            << Action::Clear << log
+            << QStringLiteral("「履歴.txt」は空にしましたが、「出題記録.txt」は空にできません")
+            << "h";
+        QTest::newRow("clear, 履歴.txt read-only")
+            << Action::Clear << history
+            << QStringLiteral(
+                   "読み取り専用になっています。書き換えてよい場合は、ファイルのプロパ"
+                   "ティで書き込みを許可してください。\n「出題記録.txt」も空にしていません。")
+            << "";
+    }
+    void twoFileSaveAndClear() {
+        QFETCH(Action, action);
+        QFETCH(QString, file);
+        QFETCH(QString, says);
+        QFETCH(QString, changed);
+        WindowFixture f(QStringLiteral("あ\r\n"),
+                        action == Action::AutoSave ? "10,1\r\n" : "10,0\r\n", {}, kHistoryLine);
+        writeBytes(kQuestionLogFile, "\"2009/06/21\",\"21:07:45\",\"1\",\"a\",1,0,0,0,1,-1,0\r\n");
+        MainWindow& w = f.load();
+        startRound(w);
+        answer(w, QStringLiteral("あさ"));
+        if (action != Action::AutoSave) runOut(w, f.clock);
+        const QByteArray history = readBytes(kHistoryFile), log = readBytes(kQuestionLogFile);
+        QVERIFY(file != u"<dir>" ||
+                (QFile::remove(kQuestionLogFile) && QDir().mkdir(kQuestionLogFile)));
+        QVERIFY(file.isEmpty() || file == u"<dir>" || setMode(file, 0444));
+        const qsizetype shown = f.messages.shown.size();
+        if (action == Action::Save) cmdHozon(w)->click();
+        if (action == Action::AutoSave) runOut(w, f.clock);
+        if (action == Action::Clear) cmdClear(w)->click();
+        const QString m =
+            f.messages.shown.size() > shown ? f.messages.shown.last().text : QString();
+        QVERIFY2(says.isEmpty() ? m.isEmpty() : m.contains(says), qPrintable(m));
+        QCOMPARE(readBytes(kHistoryFile) != history, changed.contains(u'h'));
+        if (file == u"<dir>") return;
+        const QByteArray logNow = readBytes(kQuestionLogFile);
+        QCOMPARE(logNow != log, changed.contains(u'q'));
+        // The round showed あ twice: answered, then up until the end.
+        if (changed.contains(u'q') && action != Action::Clear)
+            QCOMPARE(logNow.count(encodeCp932(u"\"あ\"")), 2);
     }
 
     // With auto-save on the start stores the settings it read: a read-only file
