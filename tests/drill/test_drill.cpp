@@ -107,32 +107,24 @@ private Q_SLOTS:
         QTest::addColumn<int>("listed");      // exclusions at start, all ん
         QTest::addColumn<QString>("after");
         QTest::addColumn<QString>("appended");
-        QTest::newRow("exact") << "あ=あ" << 0 << "typed 1"
-                               << "x";
-        QTest::newRow("head") << "あ=あさ" << 0 << "ok 1 typed 2 score 1 head 1"
-                              << "-";
-        QTest::newRow("tail") << "あ=いあ" << 0 << "ok 1 typed 2 score 2 tail 1"
-                              << "-";
-        QTest::newRow("inside") << "あ=かあさ" << 0 << "ok 1 typed 3 score 3 inside 1"
-                                << "-";
-        QTest::newRow("rejected") << "あい=いあ" << 0 << "ng 1 score -1"
-                                  << "-";
-        QTest::newRow("head wins over tail") << "あ=あいあ" << 0 << "ok 1 typed 3 score 1 head 1"
-                                             << "-";
-        QTest::newRow("tail over inside") << "あ=かあいあ" << 0 << "ok 1 typed 4 score 2 tail 1"
-                                          << "-";
-        QTest::newRow("katakana differs") << "あ=ア" << 0 << "ng 1 score -1"
-                                          << "-";
-        QTest::newRow("case differs") << "a=A" << 0 << "ng 1 score -1"
-                                      << "-";
-        QTest::newRow("before any question: head") << "いぬ" << 0 << "ok 1 typed 2 score 1 head 1"
-                                                   << "-";
-        QTest::newRow("surrogate pair: two") << "𠀋=𠀋" << 0 << "typed 2"
-                                             << "x";
-        QTest::newRow("the list holds 5000") << "あ=あ" << 5000 << "typed 1"
-                                             << "f";
-        QTest::newRow("one place left") << "あ=あ あ=あ い=い" << 4999 << "typed 3"
-                                        << "x-f";
+        const auto row = [](const char* name, const char* answers, int listed, const char* after,
+                            const char* appended) {
+            QTest::newRow(name) << QString(answers) << listed << QString(after)
+                                << QString(appended);
+        };
+        row("exact", "あ=あ", 0, "typed 1", "x");
+        row("head", "あ=あさ", 0, "ok 1 typed 2 score 1 head 1", "-");
+        row("tail", "あ=いあ", 0, "ok 1 typed 2 score 2 tail 1", "-");
+        row("inside", "あ=かあさ", 0, "ok 1 typed 3 score 3 inside 1", "-");
+        row("rejected", "あい=いあ", 0, "ng 1 score -1", "-");
+        row("head wins over tail", "あ=あいあ", 0, "ok 1 typed 3 score 1 head 1", "-");
+        row("tail over inside", "あ=かあいあ", 0, "ok 1 typed 4 score 2 tail 1", "-");
+        row("katakana differs", "あ=ア", 0, "ng 1 score -1", "-");
+        row("case differs", "a=A", 0, "ng 1 score -1", "-");
+        row("before any question: head", "いぬ", 0, "ok 1 typed 2 score 1 head 1", "-");
+        row("surrogate pair: two", "𠀋=𠀋", 0, "typed 2", "x");
+        row("the list holds 5000", "あ=あ", 5000, "typed 1", "f");
+        row("one place left", "あ=あ あ=あ い=い", 4999, "typed 3", "x-f");
     }
     void answers() {
         QFETCH(QString, answers);
@@ -438,19 +430,16 @@ private Q_SLOTS:
         QFETCH(QString, events);
         QFETCH(QString, lines);
         Game g({QStringLiteral("あ")});
-        const auto at = [&](int ms) {
-            g.clock.seconds = 1000 + (ms + 10000) / 1000 - 10;
-            g.clock.extraMs = (ms + 10000) % 1000;
-        };
-        QStringList script = events.split(u' ');
-        script << QStringLiteral("-3000:lamp") << QStringLiteral("-2000:lamp")
-               << QStringLiteral("-1000:lamp") << QStringLiteral("0:begin");
+        QStringList script =
+            (QStringLiteral("-3000:lamp -2000:lamp -1000:lamp 0:begin ") + events).split(u' ');
         std::stable_sort(script.begin(), script.end(), [](const QString& a, const QString& b) {
             return a.section(u':', 0, 0).toInt() < b.section(u':', 0, 0).toInt();
         });
         g.round.start();
         for (const QString& event : script) {
-            at(event.section(u':', 0, 0).toInt());
+            const int ms = event.section(u':', 0, 0).toInt() + 10000; // from 10 s before
+            g.clock.seconds = 990 + ms / 1000;
+            g.clock.extraMs = ms % 1000;
             const QString what = event.section(u':', 1);
             if (what == u"lamp")
                 g.round.countdownTick(QuestionMode::OneEntry);
@@ -466,14 +455,11 @@ private Q_SLOTS:
         for (const QuestionRecord& r : g.round.questionLines(saved)) {
             QCOMPARE(r.date + r.time + r.set + r.question,
                      QStringLiteral("2009/06/2121:07:45２あ"));
-            got << QStringLiteral("%1 %2 %3 %4 %5 %6 %7")
-                       .arg(r.shownMs)
-                       .arg(r.head)
-                       .arg(r.tail)
-                       .arg(r.inside)
-                       .arg(r.rejected)
-                       .arg(r.firstAcceptedMs)
-                       .arg(int(r.excluded));
+            QStringList figures;
+            for (int n : {r.shownMs, r.head, r.tail, r.inside, r.rejected, r.firstAcceptedMs,
+                          int(r.excluded)})
+                figures << QString::number(n);
+            got << figures.join(u' ');
         }
         QCOMPARE(got.join(u'|'), lines);
         g.round.start(); // the next round starts with none
