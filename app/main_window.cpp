@@ -6,6 +6,7 @@
 #include "core/int16.h"
 #include "files/data_files.h"
 #include "files/history_table.h"
+#include "files/question_log.h"
 #include "files/settings.h"
 #include "help_viewer.h"
 #include "history_grid.h"
@@ -125,31 +126,65 @@ void MainWindow::setShapeWidth(Shape* shape, int twips) {
     shape->resize(px(std::max(0, twips)), shape->height());
 }
 
+// The question lines go first and are taken back when the history record
+// fails, so that a record in 履歴.txt never lacks lines it had; lines without a
+// record are ignored by the view. Lines that cannot be written do not keep the
+// record from being saved.
 void MainWindow::saveHistory(const RoundSummary* roundEnd) {
     const QString set = cboSet->currentText();
     const std::optional<HistoryRecord> record =
         roundEnd ? round_.toSave(set, *roundEnd) : round_.toSave(set);
     if (!record) return;
-    // Formed once: the row shows what the file will give back at the next start,
-    // and only a record that reached the file becomes a row.
-    const HistoryRecord stored = appendHistory(kHistoryFile, *record);
+    AppendMark lines;
+    std::optional<Error> linesFailed;
+    try {
+        lines = appendQuestionLines(kQuestionLogFile, round_.questionLines(*record));
+    } catch (const Error& e) {
+        linesFailed = e;
+    }
+    HistoryRecord stored;
+    try {
+        // Formed once: the row shows what the file will give back at the next start,
+        // and only a record that reached the file becomes a row.
+        stored = appendHistory(kHistoryFile, *record);
+    } catch (Error& e) {
+        if (linesFailed)
+            e.alsoSay(texts::questionLinesNotWrittenEither());
+        else if (lines.made)
+            e.alsoSay(texts::questionLinesTakenBack(takeBackQuestionLines(lines)));
+        throw;
+    }
     msgRireki->appendRecord(stored);
     chart_->appended(stored);
+    if (linesFailed)
+        inform(texts::questionLinesNotSaved(linesFailed->message()), MessageBoxes::Icon::Warning);
 }
 
 void MainWindow::cmdHozon_Click() {
     guarded([this] { saveHistory(); });
 }
 
+// 履歴.txt first: when it cannot be emptied, 出題記録.txt keeps the lines of its
+// records too.
 void MainWindow::cmdClear_Click() {
     guarded([this] {
         if (messages_.show(this, texts::kClearAsk, texts::kClearAskTitle,
                            MessageBoxes::Buttons::OkCancel,
                            MessageBoxes::Icon::Warning) != MessageBoxes::Answer::Ok)
             return;
-        clearHistory(kHistoryFile);
+        try {
+            clearHistory(kHistoryFile);
+        } catch (Error& e) {
+            throw e.alsoSay(texts::questionLogKept());
+        }
         msgRireki->setRows(1);
         chart_->cleared();
+        try {
+            clearQuestionLog(kQuestionLogFile);
+        } catch (const Error& e) {
+            inform(texts::questionLogNotCleared(e.message()), MessageBoxes::Icon::Warning);
+            return;
+        }
         messages_.show(this, texts::kCleared, texts::kClearedTitle, MessageBoxes::Buttons::Ok,
                        MessageBoxes::Icon::Information);
     });

@@ -10,6 +10,10 @@ std::int32_t SystemClock::wholeSeconds() const {
     return static_cast<std::int32_t>(started_.elapsed() / 1000);
 }
 
+std::int64_t SystemClock::monotonicMs() const {
+    return started_.elapsed();
+}
+
 QDateTime SystemClock::localNow() const {
     return QDateTime::currentDateTime();
 }

@@ -12,6 +12,8 @@ public:
     // Whole seconds on a monotonic clock: rounds are timed on it, so midnight
     // and changes of the system clock cannot break a round.
     virtual std::int32_t wholeSeconds() const = 0;
+    // Milliseconds on the same clock, for how long a question was in front of the player.
+    virtual std::int64_t monotonicMs() const = 0;
     // Local date and time, for the history.
     virtual QDateTime localNow() const = 0;
     // Seconds since local midnight with a fraction, for reseeding the random source.
@@ -22,6 +24,7 @@ class SystemClock final : public Clock {
 public:
     SystemClock();
     std::int32_t wholeSeconds() const override;
+    std::int64_t monotonicMs() const override;
     QDateTime localNow() const override;
     double timeOfDay() const override;
 

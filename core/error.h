@@ -40,6 +40,11 @@ public:
         advice_ = advice;
         return *this;
     }
+    // What else the failure left behind, said last.
+    Error& alsoSay(const QString& more) {
+        advice_ += (advice_.isEmpty() ? QString() : QStringLiteral("\n")) + more;
+        return *this;
+    }
 
     // A Japanese sentence naming the error and the file, for the player.
     QString message() const;

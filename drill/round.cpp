@@ -5,6 +5,8 @@
 #include "core/text_format.h"
 #include "round_control.h"
 
+#include <algorithm>
+
 namespace kb {
 namespace {
 
@@ -34,7 +36,53 @@ QuestionChange Round::nextQuestion(QuestionMode mode) {
     // in between (another mode, say).
     const QuestionChange change{question_, !q && hadQuestion_};
     hadQuestion_ = q.has_value();
+    if (phase_ == Phase::Running) questionShown();
     return change;
+}
+
+// Only the round's own questions are kept: a word judged before it, during the
+// countdown or after its end belongs to no question the round showed.
+void Round::questionShown() {
+    closeShownQuestion();
+    if (question_.isEmpty()) return; // none left to show
+    QuestionRecord r;
+    r.question = question_;
+    shown_.push_back(r);
+    shownSince_ = clock_.monotonicMs();
+}
+
+void Round::closeShownQuestion() {
+    if (shownSince_ < 0) return;
+    shown_.back().shownMs = msSinceShown();
+    shownSince_ = -1;
+}
+
+std::int32_t Round::msSinceShown() const {
+    const std::int64_t ms = clock_.monotonicMs() - shownSince_;
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(ms, 0, INT32_MAX));
+}
+
+void Round::tally(Verdict verdict) {
+    if (phase_ != Phase::Running || shownSince_ < 0) return;
+    QuestionRecord& r = shown_.back();
+    switch (verdict) {
+    case Verdict::Exact:
+        r.excluded = true;
+        return;
+    case Verdict::Rejected:
+        ++r.rejected;
+        return;
+    case Verdict::Head:
+        ++r.head;
+        break;
+    case Verdict::Tail:
+        ++r.tail;
+        break;
+    case Verdict::Inside:
+        ++r.inside;
+        break;
+    }
+    if (r.firstAcceptedMs < 0) r.firstAcceptedMs = msSinceShown();
 }
 
 Answered Round::answer(const QString& word, QuestionMode mode, ExclusionWriter& exclusions) {
@@ -58,6 +106,7 @@ Answered Round::answer(const QString& word, QuestionMode mode, ExclusionWriter& 
                     (a.verdict == Verdict::Rejected ? QString() : word);
     }
     counters_ = a.counters;
+    tally(a.verdict);
     if (a.excluded) appendedExclusions_.insert(a.question);
     a.next = nextQuestion(mode);
     return a;
@@ -66,6 +115,8 @@ Answered Round::answer(const QString& word, QuestionMode mode, ExclusionWriter& 
 bool Round::start() {
     if (settings_.timeLimitSeconds < 1) return false;
     counters_ = {};
+    shown_.clear();
+    shownSince_ = -1;
     phase_ = Phase::Countdown;
     // A one-second round can end before the countdown timer's next tick.
     countdownStep_ = 0;
@@ -85,6 +136,7 @@ CountdownStep Round::countdownTick(QuestionMode mode) {
 void Round::begin() {
     roundEndTime_ = clock_.wholeSeconds() + settings_.timeLimitSeconds;
     phase_ = Phase::Running;
+    questionShown(); // the countdown's question, now in front of the player
 }
 
 RoundTick Round::roundTick(std::int16_t barFullWidth) {
@@ -95,6 +147,7 @@ RoundTick Round::roundTick(std::int16_t barFullWidth) {
     tick.running = true;
     tick.barWidth = barWidth(remaining, settings_.timeLimitSeconds, barFullWidth);
     if (remaining >= 1) return tick;
+    closeShownQuestion();
     phase_ = Phase::Idle;
     tick.ended = summary();
     tick.autoSave = settings_.autoSave == 1;
@@ -133,6 +186,16 @@ std::optional<HistoryRecord> Round::toSave(const QString& setText,
     r.speed = figures.speed.value();
     r.length = QString::number(settings_.timeLimitSeconds) + QStringLiteral("秒");
     return r;
+}
+
+std::vector<QuestionRecord> Round::questionLines(const HistoryRecord& saved) const {
+    std::vector<QuestionRecord> lines = shown_;
+    for (QuestionRecord& line : lines) {
+        line.date = saved.date;
+        line.time = saved.time;
+        line.set = saved.set;
+    }
+    return lines;
 }
 
 std::int16_t roundLengthOf(const QString& itemText) {

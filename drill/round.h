@@ -3,11 +3,13 @@
 #include "answer_judge.h"
 #include "core/error.h"
 #include "core/history_record.h"
+#include "core/question_record.h"
 #include "drill_state.h"
 #include "question_generator.h"
 
 #include <optional>
 #include <QSet>
+#include <vector>
 
 namespace kb {
 
@@ -113,9 +115,18 @@ public:
     // judged, or a round or its countdown runs. Throws a figure's error.
     std::optional<HistoryRecord> toSave(const QString& setText) const;
     std::optional<HistoryRecord> toSave(const QString& setText, const RoundSummary& figures) const;
+    // What each question did while the last round ran, in the order they were
+    // shown, under the saved record's date, time and set. Kept until the next
+    // start, so a second save of the round writes them again with its record.
+    std::vector<QuestionRecord> questionLines(const HistoryRecord& saved) const;
 
 private:
     bool canSave() const;
+    // A question comes up while the round runs: the one before it is done.
+    void questionShown();
+    void closeShownQuestion();
+    void tally(Verdict verdict);
+    std::int32_t msSinceShown() const;
 
     RandomSource& random_;
     const Clock& clock_;
@@ -126,8 +137,10 @@ private:
     std::int32_t roundEndTime_ = 0;  // whole seconds
     RoundCounters counters_;
     QString question_;
-    QSet<QString> appendedExclusions_; // questions this run has added to the list
-    bool hadQuestion_ = true;          // the start counts as having had one
+    QSet<QString> appendedExclusions_;  // questions this run has added to the list
+    bool hadQuestion_ = true;           // the start counts as having had one
+    std::vector<QuestionRecord> shown_; // this round's questions, date, time and set left empty
+    std::int64_t shownSince_ = -1;      // when the last of shown_ came up; -1: none is up
 };
 
 // The round length a picked item stands for: its leading decimal digits.

@@ -1,5 +1,6 @@
 #include "data_files.h"
 
+#include "core/question_record.h"
 #include "durable_write.h"
 #include "item_reader.h"
 #include "known_ends.h"
@@ -13,7 +14,9 @@ KnownEnds& playerFileEnds() {
 }
 
 void removeWriteLeftovers() {
-    removeLeftoverTemporaries({kKanaFile, kExclusionFile, kSettingsFile, kHistoryFile});
+    // 出題記録.txt is emptied by a rewrite too, and may be a link to another folder.
+    removeLeftoverTemporaries(
+        {kKanaFile, kExclusionFile, kSettingsFile, kHistoryFile, kQuestionLogFile});
 }
 
 QStringList loadList(const QString& name, int capacity) {

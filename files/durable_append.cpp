@@ -131,10 +131,18 @@ QByteArray lineStart(const Tail& tail) {
 }
 
 void writeOrPutBack(AppendTarget& t, const QByteArray& out, const QByteArray& removed,
-                    bool endsOpen) {
+                    bool endsOpen, AppendMark& mark) {
     const off_t size = t.st.st_size;
     bool ok = writeAll(t.fd.get(), out) && ::fsync(t.fd.get()) == 0;
     const int err = errno;
+    mark.name = t.name;
+    mark.made = ok;
+    mark.created = !t.existed;
+    mark.sizeBefore = size;
+    mark.sizeAfter = size + static_cast<off_t>(out.size());
+    mark.replaced = removed;
+    mark.device = t.st.st_dev;
+    mark.inode = t.st.st_ino;
     if (!ok && ::ftruncate(t.fd.get(), size) == 0 && !removed.isEmpty())
         (void)writeAll(t.fd.get(), removed);
     if (ok && t.ends && ::fstat(t.fd.get(), &t.st) == 0) t.ends->remember(t.st, endsOpen);
@@ -147,7 +155,8 @@ void writeOrPutBack(AppendTarget& t, const QByteArray& out, const QByteArray& re
 
 } // namespace
 
-void appendToFile(const QString& name, const QByteArray& bytes, KnownEnds* ends) {
+AppendMark appendToFile(const QString& name, const QByteArray& bytes, KnownEnds* ends) {
+    AppendMark mark;
     AppendTarget t;
     t.name = name;
     t.path = pathOf(name);
@@ -157,7 +166,7 @@ void appendToFile(const QString& name, const QByteArray& bytes, KnownEnds* ends)
         const bool ok = writeAll(t.fd.get(), bytes);
         const int err = errno;
         if (!t.fd.close() || !ok) throw writeError(name, err);
-        return;
+        return mark;
     }
     if ((t.st.st_mode & 0222) == 0) throw readOnlyError(name);
     (void)::flock(t.fd.get(), LOCK_EX);
@@ -165,7 +174,24 @@ void appendToFile(const QString& name, const QByteArray& bytes, KnownEnds* ends)
     Tail tail = readTail(t);
     refuseWhatWouldReadAsUtf8(t, tail, bytes);
     const QByteArray removed = removeEndMarker(t, tail);
-    writeOrPutBack(t, lineStart(tail) + bytes, removed, endsInOpenQuote(bytes));
+    writeOrPutBack(t, lineStart(tail) + bytes, removed, endsInOpenQuote(bytes), mark);
+    return mark;
+}
+
+bool takeBackAppend(const AppendMark& mark) {
+    if (!mark.made) return true;
+    const QByteArray path = pathOf(mark.name);
+    Descriptor fd(::open(path.constData(), O_WRONLY | O_APPEND | O_CLOEXEC));
+    struct stat st {};
+    if (!fd.valid()) return false;
+    (void)::flock(fd.get(), LOCK_EX);
+    if (::fstat(fd.get(), &st) != 0 || st.st_dev != mark.device || st.st_ino != mark.inode ||
+        st.st_size != mark.sizeAfter)
+        return false;
+    if (mark.created) return ::unlink(path.constData()) == 0;
+    const bool ok = ::ftruncate(fd.get(), mark.sizeBefore) == 0 &&
+                    writeAll(fd.get(), mark.replaced) && ::fsync(fd.get()) == 0;
+    return fd.close() && ok;
 }
 
 } // namespace kb

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <sys/types.h>
 
 namespace kb {
 
@@ -33,7 +34,25 @@ void replaceFile(const QString& name, const QByteArray& bytes);
 // page 932 text. On failure the file is put back as it was. An exclusive lock
 // keeps two instances from interleaving. ends, where given, spares reading the
 // whole file to see how it ends, and learns how it ends now.
-void appendToFile(const QString& name, const QByteArray& bytes, KnownEnds* ends);
+//
+// Returns where the append began, for takeBackAppend.
+struct AppendMark {
+    QString name;
+    bool made = false;    // false: nothing to take back (nothing appended, or to a device)
+    bool created = false; // the append created the file
+    off_t sizeBefore = 0; // once an old end-of-file byte was cut off
+    off_t sizeAfter = 0;
+    QByteArray replaced; // that byte and what followed it, to put back
+    dev_t device = 0;
+    ino_t inode = 0;
+};
+AppendMark appendToFile(const QString& name, const QByteArray& bytes, KnownEnds* ends);
+
+// Puts the file back byte for byte as it was before the append, or removes it
+// when the append created it. Where the file has changed since (another
+// instance appended, say), it is left alone and false returned, as it is when
+// it cannot be written.
+bool takeBackAppend(const AppendMark& mark);
 
 // Removes the temporaries a killed rewrite left in the folders of the named
 // files; those another running instance is still writing are locked and stay.

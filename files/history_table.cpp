@@ -139,12 +139,13 @@ std::vector<HistoryRecord> loadHistory(const QString& name) {
     return records;
 }
 
+QString storedText(const QString& text) {
+    return roundTripCp932(QString(text).replace(QLatin1Char('"'), QStringLiteral("”")));
+}
+
 HistoryRecord storedForm(HistoryRecord record) {
     for (const HistoryItem& item : kHistoryItems)
-        if (item.isText()) {
-            QString& text = record.*item.text;
-            text = roundTripCp932(QString(text).replace(QLatin1Char('"'), QStringLiteral("”")));
-        }
+        if (item.isText()) record.*item.text = storedText(record.*item.text);
     return record;
 }
 

@@ -33,6 +33,7 @@ void historyTexts(const QByteArray& bytes, std::uint32_t start, HistoryTexts& te
 // The record as the file carries it back: a double quote, which would end a
 // quoted item, becomes ”, and what code page 932 lacks becomes "?".
 HistoryRecord storedForm(HistoryRecord record);
+QString storedText(const QString& text);
 // Appends one record in its stored form, and returns that form; on failure the
 // file is left byte for byte as it was.
 HistoryRecord appendHistory(const QString& name, const HistoryRecord& record);

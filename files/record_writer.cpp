@@ -26,6 +26,7 @@ void RecordWriter::open(const QString& name, Mode mode) {
     if (::stat(pathOf(name).constData(), &st) == 0 && S_ISDIR(st.st_mode))
         throw Error(Error::Kind::CannotWrite, name);
     data_.clear();
+    appended_ = {};
     mode_ = mode;
 }
 
@@ -43,8 +44,10 @@ void RecordWriter::writeRecord(const std::vector<Item>& items) {
             data_ += '"';
             data_ += encodeCp932(*s);
             data_ += '"';
+        } else if (const auto* n = std::get_if<std::int16_t>(&item)) {
+            data_ += QByteArray::number(*n);
         } else {
-            data_ += QByteArray::number(std::get<std::int16_t>(item));
+            data_ += QByteArray::number(std::get<std::int32_t>(item));
         }
     }
     data_ += "\r\n";
@@ -78,7 +81,7 @@ void RecordWriter::close() {
     if (mode == Mode::Rewrite)
         replaceFile(name_, data);
     else if (mode == Mode::Append && !data.isEmpty())
-        appendToFile(name_, data, ends_);
+        appended_ = appendToFile(name_, data, ends_);
 }
 
 } // namespace kb

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "durable_write.h"
+
 #include <cstdint>
 #include <QByteArray>
 #include <QString>
@@ -17,7 +19,7 @@ class KnownEnds;
 // complete. A writer not closed is discarded unwritten.
 class RecordWriter {
 public:
-    using Item = std::variant<QString, std::int16_t>;
+    using Item = std::variant<QString, std::int16_t, std::int32_t>;
 
     // An append consults and updates ends, to know how the file ends without
     // reading all of it.
@@ -35,6 +37,8 @@ public:
 
     void close();
     const QString& name() const { return name_; }
+    // Where the last append's bytes began, to take them back.
+    const AppendMark& appended() const { return appended_; }
 
     // Quoting that reads back as the same single item: a bare text stays bare
     // unless a comma, quote, line end or surrounding blank would split or change
@@ -51,6 +55,7 @@ private:
     Mode mode_ = Mode::Closed;
     QString name_;
     QByteArray data_; // what close() will write
+    AppendMark appended_;
 };
 
 } // namespace kb

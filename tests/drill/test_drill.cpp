@@ -107,32 +107,24 @@ private Q_SLOTS:
         QTest::addColumn<int>("listed");      // exclusions at start, all ん
         QTest::addColumn<QString>("after");
         QTest::addColumn<QString>("appended");
-        QTest::newRow("exact") << "あ=あ" << 0 << "typed 1"
-                               << "x";
-        QTest::newRow("head") << "あ=あさ" << 0 << "ok 1 typed 2 score 1 head 1"
-                              << "-";
-        QTest::newRow("tail") << "あ=いあ" << 0 << "ok 1 typed 2 score 2 tail 1"
-                              << "-";
-        QTest::newRow("inside") << "あ=かあさ" << 0 << "ok 1 typed 3 score 3 inside 1"
-                                << "-";
-        QTest::newRow("rejected") << "あい=いあ" << 0 << "ng 1 score -1"
-                                  << "-";
-        QTest::newRow("head wins over tail") << "あ=あいあ" << 0 << "ok 1 typed 3 score 1 head 1"
-                                             << "-";
-        QTest::newRow("tail over inside") << "あ=かあいあ" << 0 << "ok 1 typed 4 score 2 tail 1"
-                                          << "-";
-        QTest::newRow("katakana differs") << "あ=ア" << 0 << "ng 1 score -1"
-                                          << "-";
-        QTest::newRow("case differs") << "a=A" << 0 << "ng 1 score -1"
-                                      << "-";
-        QTest::newRow("before any question: head") << "いぬ" << 0 << "ok 1 typed 2 score 1 head 1"
-                                                   << "-";
-        QTest::newRow("surrogate pair: two") << "𠀋=𠀋" << 0 << "typed 2"
-                                             << "x";
-        QTest::newRow("the list holds 5000") << "あ=あ" << 5000 << "typed 1"
-                                             << "f";
-        QTest::newRow("one place left") << "あ=あ あ=あ い=い" << 4999 << "typed 3"
-                                        << "x-f";
+        const auto row = [](const char* name, const char* answers, int listed, const char* after,
+                            const char* appended) {
+            QTest::newRow(name) << QString(answers) << listed << QString(after)
+                                << QString(appended);
+        };
+        row("exact", "あ=あ", 0, "typed 1", "x");
+        row("head", "あ=あさ", 0, "ok 1 typed 2 score 1 head 1", "-");
+        row("tail", "あ=いあ", 0, "ok 1 typed 2 score 2 tail 1", "-");
+        row("inside", "あ=かあさ", 0, "ok 1 typed 3 score 3 inside 1", "-");
+        row("rejected", "あい=いあ", 0, "ng 1 score -1", "-");
+        row("head wins over tail", "あ=あいあ", 0, "ok 1 typed 3 score 1 head 1", "-");
+        row("tail over inside", "あ=かあいあ", 0, "ok 1 typed 4 score 2 tail 1", "-");
+        row("katakana differs", "あ=ア", 0, "ng 1 score -1", "-");
+        row("case differs", "a=A", 0, "ng 1 score -1", "-");
+        row("before any question: head", "いぬ", 0, "ok 1 typed 2 score 1 head 1", "-");
+        row("surrogate pair: two", "𠀋=𠀋", 0, "typed 2", "x");
+        row("the list holds 5000", "あ=あ", 5000, "typed 1", "f");
+        row("one place left", "あ=あ あ=あ い=い", 4999, "typed 3", "x-f");
     }
     void answers() {
         QFETCH(QString, answers);
@@ -414,6 +406,64 @@ private Q_SLOTS:
         const auto all = got->cells();
         QCOMPARE(QStringList(all.begin(), all.end()).join(QLatin1Char('|')),
                  QStringLiteral("2009/06/21|21:07:05|２|") + cells);
+    }
+
+    // Per question the round showed, from the judging the counters come from: ms shown, head,
+    // tail, inside, rejected, ms to the first accepted word, excluded. The countdown's question
+    // counts from the round's start; words outside the round count for no question.
+    void questionLines_data() {
+        QTest::addColumn<QString>("events"); // ms after the start: a word to あ, or the end
+        QTest::addColumn<QString>("lines");
+        QTest::newRow("head") << "1500:あさ 60000:end"
+                              << "1500 1 0 0 0 1500 0|58500 0 0 0 0 -1 0";
+        QTest::newRow("tail, inside, rejected")
+            << "700:いあ 1000:かあさ 3500:ぬ 60000:end"
+            << "700 0 1 0 0 700 0|300 0 0 1 0 300 0|2500 0 0 0 1 -1 0|56500 0 0 0 0 -1 0";
+        QTest::newRow("exact") << "250:あ 1000:ぬ 60000:end"
+                               << "250 0 0 0 0 -1 1|750 0 0 0 1 -1 0|59000 0 0 0 0 -1 0";
+        QTest::newRow("shown at the end") << "59999:あさ 60400:end"
+                                          << "59999 1 0 0 0 59999 0|401 0 0 0 0 -1 0";
+        QTest::newRow("no word, before or after") << "-2500:あさ 60000:end 61000:かあ"
+                                                  << "60000 0 0 0 0 -1 0";
+    }
+    void questionLines() {
+        QFETCH(QString, events);
+        QFETCH(QString, lines);
+        Game g({QStringLiteral("あ")});
+        QStringList script =
+            (QStringLiteral("-3000:lamp -2000:lamp -1000:lamp 0:begin ") + events).split(u' ');
+        std::stable_sort(script.begin(), script.end(), [](const QString& a, const QString& b) {
+            return a.section(u':', 0, 0).toInt() < b.section(u':', 0, 0).toInt();
+        });
+        g.round.start();
+        for (const QString& event : script) {
+            const int ms = event.section(u':', 0, 0).toInt() + 10000; // from 10 s before
+            g.clock.seconds = 990 + ms / 1000;
+            g.clock.extraMs = ms % 1000;
+            const QString what = event.section(u':', 1);
+            if (what == u"lamp")
+                g.round.countdownTick(QuestionMode::OneEntry);
+            else if (what == u"begin")
+                g.round.begin();
+            else if (what == u"end")
+                QVERIFY(g.round.roundTick(8745).ended);
+            else
+                g.answer(what);
+        }
+        const HistoryRecord saved = g.round.toSave(kTwoEntrySet).value();
+        QStringList got;
+        for (const QuestionRecord& r : g.round.questionLines(saved)) {
+            QCOMPARE(r.date + r.time + r.set + r.question,
+                     QStringLiteral("2009/06/2121:07:45２あ"));
+            QStringList figures;
+            for (int n : {r.shownMs, r.head, r.tail, r.inside, r.rejected, r.firstAcceptedMs,
+                          int(r.excluded)})
+                figures << QString::number(n);
+            got << figures.join(u' ');
+        }
+        QCOMPARE(got.join(u'|'), lines);
+        g.round.start(); // the next round starts with none
+        QVERIFY(g.round.questionLines(saved).empty());
     }
 
     void roundLengthIsTheItemsLeadingDigits_data() {

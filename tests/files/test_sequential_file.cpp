@@ -8,6 +8,7 @@
 #include "files/data_files.h"
 #include "files/history_table.h"
 #include "files/item_reader.h"
+#include "files/question_log.h"
 #include "files/record_writer.h"
 #include "files/settings.h"
 #include "support/fakes.h"
@@ -60,6 +61,21 @@ QStringList appendAsTheGame(const QString& name) {
     next.score = -7;
     const auto cells = appendHistory(name, next).cells();
     return QStringList(cells.begin(), cells.end());
+}
+
+// The row's bytes read as one number by read, or failing with the row's error kind.
+template <class Read> void readsNumber(Read read) {
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, value);
+    QFETCH(int, error);
+    WorkDir dir;
+    writeBytes(QStringLiteral("n.txt"), bytes);
+    ItemReader f;
+    f.open(QStringLiteral("n.txt"));
+    if (error >= 0)
+        QCOMPARE(int(errorOf([&] { read(f); }).kind()), error);
+    else
+        QCOMPARE(read(f), value);
 }
 
 } // namespace
@@ -124,17 +140,22 @@ private Q_SLOTS:
         QTest::newRow("nothing left") << QByteArray("  ") << 0 << int(Error::Kind::EndOfFile);
     }
     void int16Items() {
-        QFETCH(QByteArray, bytes);
-        QFETCH(int, value);
-        QFETCH(int, error);
-        WorkDir dir;
-        writeBytes(QStringLiteral("n.txt"), bytes);
-        ItemReader f;
-        f.open(QStringLiteral("n.txt"));
-        if (error >= 0)
-            QCOMPARE(int(errorOf([&] { f.readInt16(); }).kind()), error);
-        else
-            QCOMPARE(int(f.readInt16()), value);
+        readsNumber([](ItemReader& f) { return int(f.readInt16()); });
+    }
+    // 出題記録.txt's numbers are 32-bit; one outside is an invalid value, not the int16 overflow.
+    void int32Items_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("value");
+        QTest::addColumn<int>("error");
+        const int invalid = int(Error::Kind::InvalidValue);
+        QTest::newRow("past int16") << QByteArray("40000,") << 40000 << -1;
+        QTest::newRow("largest") << QByteArray("2147483647") << INT32_MAX << -1;
+        QTest::newRow("smallest") << QByteArray("-2147483648") << INT32_MIN << -1;
+        QTest::newRow("above int32") << QByteArray("2147483648") << 0 << invalid;
+        QTest::newRow("huge") << QByteArray("-99999999999999999999999") << 0 << invalid;
+    }
+    void int32Items() {
+        readsNumber([](ItemReader& f) { return int(f.readInt32()); });
     }
 
     void openErrors() {
@@ -435,6 +456,64 @@ private Q_SLOTS:
         if (file == kExclusionFile || file == kHistoryFile)
             QCOMPARE(errorOf([&] { appendAsTheGame(file); }).kind(), Error::Kind::NotShiftJis);
         QCOMPARE(readBytes(file), bytes);
+    }
+
+    // A round's lines in 出題記録.txt: they start a line of their own, read back item by item
+    // as their stored form, and are taken back byte for byte (the file removed when they made
+    // it), unless it changed since. Nothing is added to a UTF-8 file.
+    void questionLines_data() {
+        QTest::addColumn<QByteArray>("before"); // "-": no file
+        QTest::addColumn<QByteArray>("kept");   // "-": refused
+        const QByteArray line = "\"2026/12/08\",\"21:40:51\",\"1\",\"a\",1,0,0,0,1,-1,0";
+        QTest::newRow("no file yet") << QByteArray("-") << QByteArray();
+        QTest::newRow("no line end after the last line") << line << line + "\r\n";
+        QTest::newRow("end-of-file byte") << line + "\r\n\x1A\r\n" << line + "\r\n";
+        QTest::newRow("UTF-8") << QByteArray("\"\xE3\x81\x82\"\r\n") << QByteArray("-");
+    }
+    void questionLines() {
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, kept);
+        WorkDir dir;
+        if (before != "-") writeBytes(kQuestionLogFile, before);
+        const QString date = QStringLiteral("2026/12/08"), time = QStringLiteral("21:40:51");
+        const std::vector<QuestionRecord> lines{
+            {date, time, QStringLiteral("１"), QStringLiteral("あ"), 12345, 1, 0, 2, 1, 2300,
+             false},
+            {date, time, QStringLiteral("\""), QStringLiteral("ア🙂"), INT32_MAX, 0, 0, 0, 0, -1,
+             true}};
+        if (kept == "-") { // refused, naming the file
+            const Error e = errorOf([&] { appendQuestionLines(kQuestionLogFile, lines); });
+            QVERIFY(e.kind() == Error::Kind::NotShiftJis && e.subject() == kQuestionLogFile);
+            QCOMPARE(readBytes(kQuestionLogFile), before);
+            return;
+        }
+        const AppendMark mark = appendQuestionLines(kQuestionLogFile, lines);
+        QCOMPARE(
+            readBytes(kQuestionLogFile),
+            kept + encodeCp932(u"\"2026/12/08\",\"21:40:51\",\"１\",\"あ\",12345,1,0,2,1,2300,0\r\n"
+                               u"\"2026/12/08\",\"21:40:51\",\"”\",\"ア?\",2147483647,0,0,0,0,"
+                               u"-1,1\r\n"));
+        ItemReader f;
+        f.open(kQuestionLogFile);
+        f.seek(kept.size());
+        for (QuestionRecord want : lines) {
+            for (QString* text : {&want.date, &want.time, &want.set, &want.question})
+                *text = storedText(*text);
+            QuestionRecord got{f.readString(), f.readString(), f.readString(), f.readString()};
+            for (std::int32_t* n : {&got.shownMs, &got.head, &got.tail, &got.inside, &got.rejected,
+                                    &got.firstAcceptedMs})
+                *n = f.readInt32();
+            got.excluded = f.readInt32() == 1;
+            QCOMPARE(got, want);
+        }
+        QVERIFY(f.atEnd());
+        QVERIFY(takeBackQuestionLines(mark));
+        QCOMPARE(QFile::exists(kQuestionLogFile), before != "-");
+        QCOMPARE(readBytes(kQuestionLogFile), before == "-" ? QByteArray() : before);
+        const AppendMark again = appendQuestionLines(kQuestionLogFile, lines);
+        writeBytes(kQuestionLogFile, readBytes(kQuestionLogFile) + "x"); // another instance's
+        QVERIFY(!takeBackQuestionLines(again));
+        QVERIFY(readBytes(kQuestionLogFile).endsWith("-1,1\r\nx"));
     }
 
     // A rewrite keeps the file's owner, group and mode, as root after a start
