@@ -60,6 +60,21 @@ int KanaStats::roundOf(const QuestionRecord& line) {
     return lastRound_;
 }
 
+int KanaStats::questionId(const QString& question) {
+    if (const auto known = idsByAddress_.constFind(question.constData());
+        known != idsByAddress_.constEnd())
+        return *known;
+    auto id = questionIds_.constFind(question);
+    if (id == questionIds_.constEnd()) {
+        id = questionIds_.insert(question, static_cast<int>(questions_.size()));
+        questions_.append(question);
+    }
+    // Only an address questions_ holds: another string's could be freed and reused.
+    if (questions_[*id].constData() == question.constData())
+        idsByAddress_.insert(question.constData(), *id);
+    return *id;
+}
+
 void KanaStats::add(const QuestionRecord& line) {
     const int round = roundOf(line);
     if (round < 0) {
@@ -70,13 +85,9 @@ void KanaStats::add(const QuestionRecord& line) {
     Group& g = groups_[static_cast<size_t>(r.group)];
     g.rounds += !r.counted;
     r.counted = true;
-    auto id = questionIds_.constFind(line.question);
-    if (id == questionIds_.constEnd()) {
-        id = questionIds_.insert(line.question, static_cast<int>(questions_.size()));
-        questions_.append(line.question);
-    }
-    if (g.tally.size() <= static_cast<size_t>(*id)) g.tally.resize(static_cast<size_t>(*id) + 1);
-    Tally& t = g.tally[static_cast<size_t>(*id)];
+    const size_t id = static_cast<size_t>(questionId(line.question));
+    if (g.tally.size() <= id) g.tally.resize(id + 1);
+    Tally& t = g.tally[id];
     ++t.appearances;
     t.head += line.head;
     t.tail += line.tail;

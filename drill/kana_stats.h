@@ -48,11 +48,15 @@ private:
         bool counted = false;
     };
     int roundOf(const QuestionRecord& line);
+    int questionId(const QString& question);
 
     std::vector<Group> groups_;
     std::vector<Round> rounds_;
     QHash<QString, int> roundIds_;
     QHash<QString, int> questionIds_;
+    // The reader shares one string per question, which questions_ keeps alive:
+    // its address finds the id without hashing the text.
+    QHash<const QChar*, int> idsByAddress_;
     QList<QString> questions_;
     QString lastDate_, lastTime_, lastSet_;
     int lastRound_ = -1;

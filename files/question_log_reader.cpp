@@ -1,6 +1,7 @@
 #include "question_log_reader.h"
 
 #include "cp932.h"
+#include "file_io.h"
 #include "item_reader.h"
 #include "item_syntax.h"
 
@@ -126,7 +127,7 @@ bool readRecord(const Items& it, SharedTexts& texts, std::array<QByteArray, 3>& 
 int readQuestionLog(const QString& path, const std::function<void(const QuestionRecord&)>& add) {
     ItemReader file;
     try {
-        file.open(path);
+        file.open(path, kMaxQuestionLogBytes);
     } catch (const Error& e) {
         if (e.kind() == Error::Kind::FileNotFound) return 0;
         throw;
