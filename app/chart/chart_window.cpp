@@ -367,13 +367,13 @@ QString ChartWindow::rowText(int point) const {
 
 void ChartWindow::loadKana() {
     kanaError_.clear();
-    kana_ = std::make_unique<KanaStats>(records_);
+    kana_ = std::make_shared<KanaStats>(records_);
     try {
         kana_->setBadLines(readQuestionLog(
             questionLog_, [this](const QuestionRecord& line) { kana_->add(line); }));
     } catch (const Error& e) {
         // The chart goes on: only this view lacks its figures.
-        kana_ = std::make_unique<KanaStats>();
+        kana_ = std::make_shared<KanaStats>();
         kanaError_ = e.message();
     }
 }
@@ -390,7 +390,7 @@ void ChartWindow::showKana() {
     } else {
         pages->setCurrentWidget(kanaView);
     }
-    kanaView->setFigures(kana_.get(), std::move(table));
+    kanaView->setFigures(kana_, std::move(table));
 }
 
 bool ChartWindow::savePng(const QString& file) const {

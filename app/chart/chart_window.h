@@ -67,7 +67,7 @@ private:
     ProgressData data_;
     ProgressSeries series_;
     QString questionLog_;
-    std::unique_ptr<KanaStats> kana_; // null until shown, and again when the records change
+    std::shared_ptr<KanaStats> kana_; // null until shown, and again when the records change
     QString kanaError_;
 
     QComboBox* cboView;

@@ -29,9 +29,9 @@ QColor mix(const QColor& a, const QColor& b, double t) {
 
 } // namespace
 
-void KanaTableModel::setTable(const KanaStats* stats, KanaTable table) {
+void KanaTableModel::setTable(std::shared_ptr<const KanaStats> stats, KanaTable table) {
     beginResetModel();
-    stats_ = stats;
+    stats_ = std::move(stats);
     table_ = std::move(table);
     order_ = kanaOrder(table_, by_, descending_);
     endResetModel();
@@ -103,7 +103,7 @@ QColor KanaGrid::colourOf(double points, bool few) {
 
 // The columns of the gojūon table (あ行, か行, …) that hold an asked question,
 // あいうえお down each, then the other one-kana questions five to a column.
-void KanaGrid::setTable(const KanaStats* stats, const KanaTable* table) {
+void KanaGrid::setTable(std::shared_ptr<const KanaStats> stats, const KanaTable* table) {
     stats_ = stats;
     cells_.clear();
     QHash<QChar, const KanaRow*> asked;
@@ -241,7 +241,7 @@ KanaView::KanaView(QWidget* parent) : QWidget(parent) {
     layout->addWidget(table_, 1);
 }
 
-void KanaView::setFigures(const KanaStats* stats, KanaTable table) {
+void KanaView::setFigures(std::shared_ptr<const KanaStats> stats, KanaTable table) {
     model_->setTable(stats, std::move(table));
     grid_->setTable(stats, &model_->table());
 }

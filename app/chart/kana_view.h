@@ -2,6 +2,7 @@
 
 #include "drill/kana_stats.h"
 
+#include <memory>
 #include <QAbstractTableModel>
 #include <QWidget>
 
@@ -14,7 +15,7 @@ namespace kb {
 class KanaTableModel : public QAbstractTableModel {
 public:
     using QAbstractTableModel::QAbstractTableModel;
-    void setTable(const KanaStats* stats, KanaTable table);
+    void setTable(std::shared_ptr<const KanaStats> stats, KanaTable table);
     const KanaTable& table() const { return table_; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -24,7 +25,7 @@ public:
     void sort(int column, Qt::SortOrder order) override;
 
 private:
-    const KanaStats* stats_ = nullptr;
+    std::shared_ptr<const KanaStats> stats_ = nullptr;
     KanaTable table_;
     std::vector<int> order_;
     KanaFigure by_ = KanaFigure::Points;
@@ -36,7 +37,7 @@ private:
 class KanaGrid : public QWidget {
 public:
     explicit KanaGrid(QWidget* parent);
-    void setTable(const KanaStats* stats, const KanaTable* table);
+    void setTable(std::shared_ptr<const KanaStats> stats, const KanaTable* table);
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
     bool hasHeightForWidth() const override { return true; }
@@ -58,7 +59,7 @@ private:
     QRect cellRect(const Cell& cell) const;
     void paintLegend(QPainter& painter, int top) const;
 
-    const KanaStats* stats_ = nullptr;
+    std::shared_ptr<const KanaStats> stats_ = nullptr;
     std::vector<Cell> cells_;
     int columns_ = 0;
 };
@@ -67,8 +68,8 @@ private:
 class KanaView : public QWidget {
 public:
     explicit KanaView(QWidget* parent);
-    // stats outlives the view's use of it: it is set again before it goes.
-    void setFigures(const KanaStats* stats, KanaTable table);
+    // The view keeps stats while it shows them.
+    void setFigures(std::shared_ptr<const KanaStats> stats, KanaTable table);
     QTableView* tableView() const { return table_; }
 
 private:
