@@ -4,6 +4,7 @@
 #include "application.h"
 #include "controls.h"
 #include "core/int16.h"
+#include "core/question_record.h"
 #include "files/data_files.h"
 #include "files/history_table.h"
 #include "files/question_log.h"
@@ -242,8 +243,10 @@ void MainWindow::msgRireki_ContextMenu(QPoint globalPos) {
 
 void MainWindow::openProgressChart() {
     translateQt(); // for the chart's file dialog
-    guarded(
-        [this] { chart_->open(this, messages_, [this] { return msgRireki->model().records(); }); });
+    guarded([this] {
+        chart_->open(
+            this, messages_, [this] { return msgRireki->model().records(); }, kQuestionLogFile);
+    });
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -23,7 +23,8 @@ bool ProgressChart::installed() const {
 }
 
 void ProgressChart::open(QWidget* parent, MessageBoxes& messages,
-                         const std::function<std::vector<HistoryRecord>()>& records) {
+                         const std::function<std::vector<HistoryRecord>()>& records,
+                         const QString& questionLog) {
     if (!module_) {
         if (!loader_) loader_ = std::make_unique<QPluginLoader>(file_);
         module_ = qobject_cast<ProgressChartModule*>(loader_->instance());
@@ -40,6 +41,7 @@ void ProgressChart::open(QWidget* parent, MessageBoxes& messages,
         window_ = module_->createWindow(parent, messages);
         widget_ = window_->widget();
         widget_->setAttribute(Qt::WA_DeleteOnClose);
+        window_->setQuestionLog(questionLog);
         window_->setRecords(records());
     }
     widget_->show();

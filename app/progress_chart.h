@@ -31,11 +31,13 @@ public:
     const QString& moduleFile() const { return file_; }
     // Whether the module is there and has not failed to load.
     bool installed() const;
-    // Shows the chart, filled from records when it opens anew; the chart tells
-    // the player through messages. Throws Error, naming the module, when it
-    // cannot be loaded.
+    // Shows the chart, filled from records when it opens anew, with the
+    // question lines of questionLog when the player turns to them; the chart
+    // tells the player through messages. Throws Error, naming the module, when
+    // it cannot be loaded.
     void open(QWidget* parent, MessageBoxes& messages,
-              const std::function<std::vector<HistoryRecord>()>& records);
+              const std::function<std::vector<HistoryRecord>()>& records,
+              const QString& questionLog = {});
     // Keeps an open chart in step with the history.
     void appended(const HistoryRecord& record);
     void cleared();

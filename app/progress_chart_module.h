@@ -23,6 +23,8 @@ public:
     virtual void setRecords(std::vector<HistoryRecord> records) = 0;
     // A record just saved, as the next row.
     virtual void appendRecord(const HistoryRecord& record) = 0;
+    // Where the question lines of saved rounds are, read when they are first shown.
+    virtual void setQuestionLog(const QString& path) = 0;
 };
 
 class ProgressChartModule {
@@ -35,5 +37,5 @@ public:
 
 } // namespace kb
 
-#define KbProgressChartModule_iid "jp.kotobaru.ProgressChartModule/2"
+#define KbProgressChartModule_iid "jp.kotobaru.ProgressChartModule/3"
 Q_DECLARE_INTERFACE(kb::ProgressChartModule, KbProgressChartModule_iid)

@@ -8,8 +8,10 @@ int main(int argc, char* argv[]) {
     const std::optional<kb::bench::FileSet> set =
         argc == 3 ? kb::bench::fileSetNamed(QString::fromLocal8Bit(argv[2])) : std::nullopt;
     if (!set) {
-        std::fprintf(stderr, "usage: %s DIR empty|largest|allbutone-single|allbutone-pair\n",
-                     argv[0]);
+        std::fprintf(
+            stderr,
+            "usage: %s DIR empty|largest|largest-questions|allbutone-single|allbutone-pair\n",
+            argv[0]);
         return 2;
     }
     try {

@@ -13,6 +13,9 @@ namespace kb {
 
 // No file of the game comes near this; a device that never ends must not hang a read.
 constexpr qsizetype kMaxReadBytes = 32 * 1024 * 1024;
+// 出題記録.txt grows by a line per question: 36 MB for the most rounds the
+// history holds at twenty questions each, and room for longer rounds.
+constexpr qsizetype kMaxQuestionLogBytes = 256 * 1024 * 1024;
 
 QByteArray pathOf(const QString& name);
 bool writeAll(int fd, const char* p, qsizetype left);

@@ -27,7 +27,7 @@ Descriptor openForReading(const QString& name) {
 }
 
 // Reads to the end, for a device as much as a file.
-QByteArray readAll(int fd, const struct stat& st, const QString& name) {
+QByteArray readAll(int fd, const struct stat& st, const QString& name, qsizetype maxBytes) {
     QByteArray data;
     if (S_ISREG(st.st_mode)) data.reserve(static_cast<qsizetype>(st.st_size));
     char buf[65536];
@@ -36,7 +36,7 @@ QByteArray readAll(int fd, const struct stat& st, const QString& name) {
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) throw Error(Kind::CannotRead, name);
         if (n == 0) return data;
-        if (data.size() + n > kMaxReadBytes)
+        if (data.size() + n > maxBytes)
             throw Error(Kind::CannotRead, name,
                         QStringLiteral("ファイルが大きすぎます。ゲームのファイルなのか確かめて、"
                                        "ちがうものなら元のファイルに戻してください。"));
@@ -46,7 +46,7 @@ QByteArray readAll(int fd, const struct stat& st, const QString& name) {
 
 } // namespace
 
-void ItemReader::open(const QString& name) {
+void ItemReader::open(const QString& name, qsizetype maxBytes) {
     close();
     name_ = name;
     requireCp932(name, Kind::CannotRead);
@@ -56,7 +56,7 @@ void ItemReader::open(const QString& name) {
         throw Error(Kind::CannotRead, name,
                     QStringLiteral("同じ名前のフォルダーがあります。"
                                    "フォルダーの名前を変えて、ファイルを置いてください。"));
-    QByteArray data = readAll(fd.get(), st, name);
+    QByteArray data = readAll(fd.get(), st, name, maxBytes);
     // An old editor's end-of-file byte, and any line ends after it, are no data.
     if (const qsizetype marker = endOfFileMarker(data); marker >= 0) data.truncate(marker);
     checkEncoding(data, name);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/error.h"
+#include "file_io.h"
 
 #include <cstdint>
 #include <QByteArray>
@@ -27,7 +28,8 @@ public:
     ItemReader(const ItemReader&) = delete;
     ItemReader& operator=(const ItemReader&) = delete;
 
-    void open(const QString& name);
+    // A file larger than maxBytes is refused.
+    void open(const QString& name, qsizetype maxBytes = kMaxReadBytes);
     // Reads bytes that a read of the whole file has checked, from position on.
     void readFrom(const QByteArray& bytes, qsizetype position);
     void close();

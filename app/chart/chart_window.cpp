@@ -1,6 +1,9 @@
 #include "chart_window.h"
 
 #include "app/history_columns.h"
+#include "core/error.h"
+#include "files/question_log_reader.h"
+#include "kana_view.h"
 
 #include <algorithm>
 #include <QBoxLayout>
@@ -124,7 +127,8 @@ ChartWindow::ChartWindow(QWidget* parent, MessageBoxes& messages)
 // View, set and length to choose, each with its label, then the save button.
 QLayout* ChartWindow::buildControls() {
     cboView = new QComboBox(this);
-    cboView->addItems({QStringLiteral("得点"), QStringLiteral("速さ（文字/秒）")});
+    cboView->addItems(
+        {QStringLiteral("得点"), QStringLiteral("速さ（文字/秒）"), QStringLiteral("かな別")});
     cboMode = new QComboBox(this);
     cboLength = new QComboBox(this);
     cmdSavePng = new QPushButton(QStringLiteral("PNG で保存…"), this);
@@ -213,6 +217,8 @@ QWidget* ChartWindow::buildPages() {
     pages = new QStackedWidget(this);
     pages->addWidget(chartView);
     pages->addWidget(lblEmpty);
+    kanaView = new KanaView(this);
+    pages->addWidget(kanaView);
     return pages;
 }
 
@@ -237,6 +243,7 @@ void ChartWindow::keyPressEvent(QKeyEvent* event) {
 
 void ChartWindow::setRecords(std::vector<HistoryRecord> records) {
     records_ = std::move(records);
+    kana_.reset();
     data_ = readProgress(records_);
     fillFilters(defaultFilter(data_));
     redraw();
@@ -244,6 +251,7 @@ void ChartWindow::setRecords(std::vector<HistoryRecord> records) {
 
 void ChartWindow::appendRecord(const HistoryRecord& record) {
     records_.push_back(record);
+    kana_.reset(); // the save wrote the round's question lines too
     addProgress(data_, record, static_cast<int>(records_.size()));
     fillFilters(filter());
     redraw();
@@ -276,7 +284,15 @@ ProgressView ChartWindow::view() const {
     return cboView->currentIndex() == 1 ? ProgressView::Speed : ProgressView::Score;
 }
 
+bool ChartWindow::kanaShown() const {
+    return cboView->currentIndex() == 2;
+}
+
 void ChartWindow::redraw() {
+    if (kanaShown()) {
+        showKana();
+        return;
+    }
     series_ = progressSeries(data_, view(), filter());
     lblSummary->setText(progressSummary(data_, series_, view()));
     cmdSavePng->setEnabled(!series_.values.isEmpty());
@@ -349,8 +365,36 @@ QString ChartWindow::rowText(int point) const {
         .arg(head, body);
 }
 
+void ChartWindow::loadKana() {
+    kanaError_.clear();
+    kana_ = std::make_shared<KanaStats>(records_);
+    try {
+        kana_->setBadLines(readQuestionLog(
+            questionLog_, [this](const QuestionRecord& line) { kana_->add(line); }));
+    } catch (const Error& e) {
+        // The chart goes on: only this view lacks its figures.
+        kana_ = std::make_shared<KanaStats>();
+        kanaError_ = e.message();
+    }
+}
+
+void ChartWindow::showKana() {
+    if (!kana_) loadKana();
+    KanaTable table = kanaTable(*kana_, filter());
+    const QString summary = kanaError_.isEmpty() ? kanaSummary(*kana_, table) : kanaError_;
+    lblSummary->setText(summary);
+    cmdSavePng->setEnabled(!table.rows.empty());
+    if (table.rows.empty()) {
+        lblEmpty->setText(summary);
+        pages->setCurrentWidget(lblEmpty);
+    } else {
+        pages->setCurrentWidget(kanaView);
+    }
+    kanaView->setFigures(kana_, std::move(table));
+}
+
 bool ChartWindow::savePng(const QString& file) const {
-    return chartView->grab().save(file, "PNG");
+    return pages->currentWidget()->grab().save(file, "PNG");
 }
 
 void ChartWindow::askAndSave() {

@@ -1,8 +1,10 @@
 #include "app/application.h"
 #include "app/chart/chart_window.h"
 #include "app/history_grid.h"
+#include "core/question_record.h"
 #include "support/window_fixture.h"
 
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QApplication>
 #include <QChartView>
@@ -189,6 +191,39 @@ private Q_SLOTS:
         cmdEnd(w)->click();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!alive);
+    }
+
+    // かな別 reads 出題記録.txt when it is turned to, and again after a save; a
+    // file it cannot read is told in the view, and the chart goes on.
+    void kanaViewReadsQuestionLinesWhenShown() {
+        WorkDir dir;
+        FakeMessages messages;
+        ChartWindow chart(nullptr, messages);
+        chart.setQuestionLog(kQuestionLogFile);
+        chart.setRecords({recordOf(QStringLiteral("2026/01/01"), QStringLiteral("１"), 4,
+                                   QStringLiteral("60秒"))});
+        const QString line =
+            QStringLiteral("\"2026/01/01\",\"12:00:00\",\"１\",\"か\",3000,0,0,0,1,-1,0\r\n");
+        writeBytes(kQuestionLogFile, line.toUtf8());
+        chart.findChild<QComboBox*>(QStringLiteral("cboView"))->setCurrentIndex(2);
+        QVERIFY(summaryOf(&chart).contains(kQuestionLogFile));
+        QVERIFY(summaryOf(&chart).contains(QStringLiteral("UTF-8")));
+        QVERIFY(messages.shown.isEmpty());
+        writeBytes(kQuestionLogFile, encodeCp932(line + line + line) + "broken\r\n");
+        chart.appendRecord(recordOf(QStringLiteral("2026/01/02"), QStringLiteral("１"), 4,
+                                    QStringLiteral("60秒")));
+        QCOMPARE(chart.findChild<QStackedWidget*>()->currentWidget()->objectName(),
+                 QStringLiteral("kanaView"));
+        QVERIFY(!chart.findChild<QWidget*>(QStringLiteral("kanaGrid"))->isHidden());
+        QCOMPARE(
+            chart.findChild<QAbstractItemView*>(QStringLiteral("kanaTable"))->model()->rowCount(),
+            1);
+        const QString said = QAccessible::queryAccessibleInterface(
+                                 chart.findChild<QLabel*>(QStringLiteral("lblSummary")))
+                                 ->text(QAccessible::Name);
+        QVERIFY2(said.contains(QStringLiteral("苦手な順: か（出題 3 回、1 回あたり -1.00 点")),
+                 qPrintable(said));
+        QVERIFY(said.endsWith(QStringLiteral("読めない行: 1")));
     }
 
     void missingOrBrokenModuleLeavesTheGamePlaying() {

@@ -1,0 +1,109 @@
+// Reading 出題記録.txt for the chart's per-question view: the program's own
+// lines, and lines a hand edit or a crash left, which are counted and skipped
+// without losing the good lines around them.
+
+#include "files/cp932.h"
+#include "files/question_log_reader.h"
+#include "support/fakes.h"
+
+#include <QTest>
+
+using namespace kb;
+using namespace kb::test;
+
+namespace {
+
+const QString kFile = QStringLiteral("出題記録.txt");
+const QByteArray kGood =
+    encodeCp932(u"\"2026/12/08\",\"21:40:51\",\"１\",\"あ\",12345,1,0,2,1,2300,0");
+
+// kGood with one item replaced.
+QByteArray with(int item, const char* text) {
+    QList<QByteArray> items = kGood.split(',');
+    items[item] = text;
+    return items.join(',');
+}
+
+} // namespace
+
+class TestQuestionLogReader : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void readsGoodLinesAndCountsBadOnes_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("good");
+        QTest::addColumn<int>("bad");
+        const QByteArray crlf = kGood + "\r\n";
+        QTest::newRow("the program's line") << crlf << 1 << 0;
+        QTest::newRow("lines ended by LF, lone CR or nothing")
+            << kGood + "\n" + kGood + "\r" + kGood << 3 << 0;
+        QTest::newRow("blank lines are no lines") << "\r\n" + crlf + "  \r\n\r\n" + crlf << 2 << 0;
+        QTest::newRow("texts without quotes")
+            << encodeCp932(u"2026/12/08,21:40:51,２,かさ,1,0,0,0,0,-1,1") << 1 << 0;
+        QTest::newRow("32-bit limits") << with(4, "2147483647") + "\r\n" + with(9, "-1") << 2 << 0;
+        QTest::newRow("ten items") << kGood.left(kGood.lastIndexOf(',')) << 0 << 1;
+        QTest::newRow("twelve items") << kGood + ",0" << 0 << 1;
+        QTest::newRow("a number past 32 bits") << with(4, "2147483648") << 0 << 1;
+        QTest::newRow("a long run of digits") << with(9, "99999999999999999999") << 0 << 1;
+        QTest::newRow("a negative count") << with(5, "-1") << 0 << 1;
+        QTest::newRow("a negative time shown") << with(4, "-5") << 0 << 1;
+        QTest::newRow("a first word before -1") << with(9, "-2") << 0 << 1;
+        QTest::newRow("excluded neither 0 nor 1") << with(10, "2") << 0 << 1;
+        QTest::newRow("a fraction") << with(6, "1.5") << 0 << 1;
+        QTest::newRow("no number") << with(7, "") << 0 << 1;
+        QTest::newRow("month 13") << with(0, "\"2026/13/08\"") << 0 << 1;
+        QTest::newRow("a date without leading zeros") << with(0, "\"2026/1/8\"") << 0 << 1;
+        QTest::newRow("hour 24") << with(1, "\"24:00:00\"") << 0 << 1;
+        QTest::newRow("no question") << with(3, "\"\"") << 0 << 1;
+        QTest::newRow("bad lines among good ones")
+            << crlf + with(5, "x") + "\r\n" + crlf + "garbage\r\n" + crlf << 3 << 2;
+    }
+    void readsGoodLinesAndCountsBadOnes() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, good);
+        QFETCH(int, bad);
+        WorkDir dir;
+        writeBytes(kFile, bytes);
+        const QuestionLog log = readQuestionLog(kFile);
+        QCOMPARE(int(log.records.size()), good);
+        QCOMPARE(log.badLines, bad);
+    }
+
+    void readsEveryItem() {
+        WorkDir dir;
+        writeBytes(kFile, kGood + "\r\n" + with(10, "1"));
+        const QuestionLog log = readQuestionLog(kFile);
+        QuestionRecord r{"2026/12/08", "21:40:51", "１", "あ", 12345, 1, 0, 2, 1, 2300, false};
+        QCOMPARE(log.records.size(), size_t(2));
+        QVERIFY(log.records[0] == r);
+        r.excluded = true;
+        QVERIFY(log.records[1] == r);
+    }
+
+    // Missing is normal: the first save makes it.
+    void aMissingFileIsEmpty() {
+        WorkDir dir;
+        const QuestionLog log = readQuestionLog(kFile);
+        QVERIFY(log.records.empty());
+        QCOMPARE(log.badLines, 0);
+    }
+
+    void aUtf8FileIsRefusedWithItsNameAndLine() {
+        WorkDir dir;
+        writeBytes(
+            kFile,
+            kGood + "\r\n" +
+                QStringLiteral("\"2026/12/08\",\"21:40:51\",\"１\",\"あ\",1,1,0,0,0,1,0").toUtf8());
+        try {
+            readQuestionLog(kFile);
+            QFAIL("read a UTF-8 file");
+        } catch (const Error& e) {
+            QCOMPARE(e.kind(), Error::Kind::NotShiftJis);
+            QVERIFY(e.message().contains(kFile));
+            QCOMPARE(e.line(), 2);
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestQuestionLogReader)
+#include "test_question_log_reader.moc"
