@@ -92,8 +92,8 @@ void HistoryGrid::layOutColumns() {
         layOut(HistoryModel::columnOf(item.column), historyColumnLook(item.column));
 }
 
-void HistoryGrid::loadFile(const QString& historyFile) {
-    model_.load(historyFile);
+void HistoryGrid::loadFile(const QString& historyFile, KnownEnds* ends) {
+    model_.load(historyFile, ends);
     showNewestRow();
 }
 

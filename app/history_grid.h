@@ -37,7 +37,7 @@ public:
     // Fills the grid from the history file at start-up, or adds one saved
     // record as the next row; either way the newest row is brought into view
     // once the grid holds more than 7 rows, the header row included.
-    void loadFile(const QString& historyFile);
+    void loadFile(const QString& historyFile, KnownEnds* ends = nullptr);
     void appendRecord(const HistoryRecord& record);
 
 Q_SIGNALS:

@@ -90,8 +90,8 @@ void HistoryModel::appendRecord(const HistoryRecord& record) {
     endInsertRows();
 }
 
-void HistoryModel::load(const QString& historyFile) {
-    HistoryIndex index = indexHistory(historyFile);
+void HistoryModel::load(const QString& historyFile, KnownEnds* ends) {
+    HistoryIndex index = indexHistory(historyFile, ends);
     beginResetModel();
     rows_ = std::move(index.records);
     bytes_ = std::move(index.bytes);

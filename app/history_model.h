@@ -33,8 +33,8 @@ public:
     void setDataRowCount(int rows);
     void appendRecord(const HistoryRecord& record);
     // Replaces every row with the records of a history file; on an error
-    // the rows stay as they were.
-    void load(const QString& historyFile);
+    // the rows stay as they were. ends, when given, notes how the file ended.
+    void load(const QString& historyFile, KnownEnds* ends = nullptr);
 
     QString headerText(int column) const { return headers_[static_cast<size_t>(column)]; }
     void setHeaderText(int column, const QString& text);

@@ -78,7 +78,7 @@ bool MainWindow::Form_Load() {
         removeWriteLeftovers();
         helpFilePath_ = QStringLiteral("KbHelp.chm");
         SetupHistoryGrid();
-        msgRireki->loadFile(kHistoryFile);
+        msgRireki->loadFile(kHistoryFile, &fileEnds_);
         barFullWidth_ = toInt16(twipsOf(shpJikanK->width()));
         txtKaitou->setAnswer(QString());
         for (QLabel* l : {lblMondai, lblOk, lblNg, lblMoji_T, lblByou, lblRitu, lblTen[0],
@@ -109,8 +109,8 @@ bool MainWindow::Form_Load() {
         cboSet->setCurrentIndex(0);
         cboSet->setEditText(kOneEntrySet);
 
-        QStringList kana = loadList(kKanaFile, kKanaCapacity);
-        round_.setTables(std::move(kana), loadList(kExclusionFile, kExclusionCapacity));
+        QStringList kana = loadList(kKanaFile, kKanaCapacity, &fileEnds_);
+        round_.setTables(std::move(kana), loadList(kExclusionFile, kExclusionCapacity, &fileEnds_));
     } catch (const Error& e) {
         showError(e);
         return false;
@@ -139,7 +139,7 @@ void MainWindow::saveHistory(const RoundSummary* roundEnd) {
     AppendMark lines;
     std::optional<Error> linesFailed;
     try {
-        lines = appendQuestionLines(kQuestionLogFile, round_.questionLines(*record));
+        lines = appendQuestionLines(kQuestionLogFile, round_.questionLines(*record), &fileEnds_);
     } catch (const Error& e) {
         linesFailed = e;
     }
@@ -147,7 +147,7 @@ void MainWindow::saveHistory(const RoundSummary* roundEnd) {
     try {
         // Formed once: the row shows what the file will give back at the next start,
         // and only a record that reached the file becomes a row.
-        stored = appendHistory(kHistoryFile, *record);
+        stored = appendHistory(kHistoryFile, *record, &fileEnds_);
     } catch (Error& e) {
         if (linesFailed)
             e.alsoSay(texts::questionLinesNotWrittenEither());

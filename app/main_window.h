@@ -2,6 +2,7 @@
 
 #include "core/error.h"
 #include "drill/round.h"
+#include "files/known_ends.h"
 #include "message_boxes.h"
 
 #include <array>
@@ -146,6 +147,9 @@ private:
     HelpViewer& help_;
     std::unique_ptr<ProgressChart> chart_;
     Round round_;
+    // How the player's files ended when last read or appended to, so that a
+    // save need not read the whole history again.
+    KnownEnds fileEnds_;
     QString helpFilePath_;
     std::int16_t barFullWidth_ = 0; // twips
     bool loaded_ = false;

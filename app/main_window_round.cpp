@@ -19,7 +19,11 @@ namespace {
 
 // Where an exact answer's question goes for good.
 struct ExclusionFile final : ExclusionWriter {
-    void appendExclusion(const QString& question) override { kb::appendExclusion(question); }
+    explicit ExclusionFile(KnownEnds& ends) : ends_(ends) {}
+    void appendExclusion(const QString& question) override {
+        kb::appendExclusion(question, &ends_);
+    }
+    KnownEnds& ends_;
 };
 
 } // namespace
@@ -42,7 +46,7 @@ void MainWindow::txtKaitou_KeyPress(std::int16_t& KeyAscii) {
     if (word.isEmpty()) return;
     KeyAscii = 0;
     guarded([&] {
-        ExclusionFile exclusions;
+        ExclusionFile exclusions(fileEnds_);
         showAnswered(round_.answer(word, questionMode(), exclusions));
     });
 }

@@ -3,15 +3,9 @@
 #include "core/question_record.h"
 #include "durable_write.h"
 #include "item_reader.h"
-#include "known_ends.h"
 #include "record_writer.h"
 
 namespace kb {
-
-KnownEnds& playerFileEnds() {
-    static KnownEnds ends;
-    return ends;
-}
 
 void removeWriteLeftovers() {
     // 出題記録.txt is emptied by a rewrite too, and may be a link to another folder.
@@ -19,8 +13,8 @@ void removeWriteLeftovers() {
         {kKanaFile, kExclusionFile, kSettingsFile, kHistoryFile, kQuestionLogFile});
 }
 
-QStringList loadList(const QString& name, int capacity) {
-    ItemReader file(&playerFileEnds());
+QStringList loadList(const QString& name, int capacity, KnownEnds* ends) {
+    ItemReader file(ends);
     file.open(name);
     QStringList table;
     int i = 1;
@@ -46,8 +40,8 @@ QStringList loadList(const QString& name, int capacity) {
     return table;
 }
 
-void appendExclusion(const QString& question) {
-    RecordWriter file(&playerFileEnds());
+void appendExclusion(const QString& question, KnownEnds* ends) {
+    RecordWriter file(ends);
     file.openAppend(kExclusionFile);
     if (RecordWriter::needsQuotes(question))
         file.writeRecord({question});

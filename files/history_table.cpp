@@ -95,8 +95,9 @@ void scanHistory(ItemReader& file, const QString& name, Text text, Add add, bool
 
 } // namespace
 
-void readHistory(const QString& name, const std::function<void(const HistoryRecord&)>& add) {
-    ItemReader file(&playerFileEnds());
+void readHistory(const QString& name, const std::function<void(const HistoryRecord&)>& add,
+                 KnownEnds* ends) {
+    ItemReader file(ends);
     HistoryRecord r;
     scanHistory(
         file, name, [&](ItemReader& f, const HistoryItem& item) { f.readString(r.*item.text); },
@@ -109,8 +110,8 @@ void readHistory(const QString& name, const std::function<void(const HistoryReco
     file.close();
 }
 
-HistoryIndex indexHistory(const QString& name) {
-    ItemReader file(&playerFileEnds());
+HistoryIndex indexHistory(const QString& name, KnownEnds* ends) {
+    ItemReader file(ends);
     HistoryIndex index;
     scanHistory(
         file, name, [](ItemReader& f, const HistoryItem&) { f.skipItem(); },
@@ -133,9 +134,10 @@ void historyTexts(const QByteArray& bytes, std::uint32_t start, HistoryTexts& te
             file.skipItem();
 }
 
-std::vector<HistoryRecord> loadHistory(const QString& name) {
+std::vector<HistoryRecord> loadHistory(const QString& name, KnownEnds* ends) {
     std::vector<HistoryRecord> records;
-    readHistory(name, [&records](const HistoryRecord& r) { records.push_back(r); });
+    readHistory(
+        name, [&records](const HistoryRecord& r) { records.push_back(r); }, ends);
     return records;
 }
 
@@ -149,9 +151,9 @@ HistoryRecord storedForm(HistoryRecord record) {
     return record;
 }
 
-HistoryRecord appendHistory(const QString& name, const HistoryRecord& given) {
+HistoryRecord appendHistory(const QString& name, const HistoryRecord& given, KnownEnds* ends) {
     const HistoryRecord record = storedForm(given);
-    RecordWriter file(&playerFileEnds());
+    RecordWriter file(ends);
     file.openAppend(name);
     std::vector<RecordWriter::Item> items;
     for (const HistoryItem& item : kHistoryItems)

@@ -9,9 +9,10 @@
 
 namespace kb {
 
-AppendMark appendQuestionLines(const QString& name, const std::vector<QuestionRecord>& lines) {
+AppendMark appendQuestionLines(const QString& name, const std::vector<QuestionRecord>& lines,
+                               KnownEnds* ends) {
     if (lines.empty()) return {};
-    RecordWriter file(&playerFileEnds());
+    RecordWriter file(ends);
     file.openAppend(name);
     for (const QuestionRecord& r : lines)
         file.writeRecord({storedText(r.date), storedText(r.time), storedText(r.set),

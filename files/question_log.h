@@ -12,7 +12,8 @@ namespace kb {
 // Returns where they began, so that they can be taken back when the round's
 // history record cannot be written; no lines leave the file untouched. On
 // failure the file is left byte for byte as it was.
-AppendMark appendQuestionLines(const QString& name, const std::vector<QuestionRecord>& lines);
+AppendMark appendQuestionLines(const QString& name, const std::vector<QuestionRecord>& lines,
+                               KnownEnds* ends = nullptr);
 // Puts the file back as it was before those lines; false where it could not.
 bool takeBackQuestionLines(const AppendMark& appended);
 // Empties the file; a file that is not there stays so.

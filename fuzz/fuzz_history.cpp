@@ -6,6 +6,7 @@
 #include "files/data_files.h"
 #include "files/history_table.h"
 #include "files/item_reader.h"
+#include "files/known_ends.h"
 #include "files/record_writer.h"
 #include "fuzz_support.h"
 
@@ -17,6 +18,8 @@ using namespace kb::fuzz;
 using Kind = Error::Kind;
 
 namespace {
+// How the files ended, shared by reads and appends as the window shares its own.
+KnownEnds ends;
 
 const QString kCopy = QStringLiteral("copy.txt");
 const QString kFresh = QStringLiteral("fresh.txt");
@@ -24,7 +27,7 @@ const QString kFresh = QStringLiteral("fresh.txt");
 // Records of a history the program wrote to: any error is a finding.
 std::vector<HistoryRecord> recordsOf(const QString& name) {
     try {
-        return loadHistory(name);
+        return loadHistory(name, &ends);
     } catch (const Error&) {
         fail("a history the program appended to does not load");
     }
@@ -47,12 +50,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     std::optional<Error> indexError;
     HistoryIndex index;
     try {
-        index = indexHistory(kHistoryFile);
+        index = indexHistory(kHistoryFile, &ends);
     } catch (const Error& e) {
         indexError = e;
     }
     try {
-        records = loadHistory(kHistoryFile);
+        records = loadHistory(kHistoryFile, &ends);
     } catch (const Error& e) {
         check(indexError && indexError->kind() == e.kind() && indexError->line() == e.line() &&
                   indexError->record() == e.record() && indexError->message() == e.message(),
@@ -67,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
         if (e.kind() != Kind::NotShiftJis) return 0;
         // An input fits in the bytes an append looks at: it sees what the reader saw.
         try {
-            appendHistory(kHistoryFile, record);
+            appendHistory(kHistoryFile, record, &ends);
             fail("appended to a history that is not code page 932");
         } catch (const Error& refused) {
             check(refused.kind() == Kind::NotShiftJis, "a refused append failed otherwise");
@@ -123,7 +126,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
             // refusal fuzz_list checks.
             continue;
         }
-        appendHistory(kCopy, rewritten);
+        appendHistory(kCopy, rewritten, &ends);
         written.push_back(rewritten);
         if (written.size() == 1) record = rewritten; // appended to the input below
     }
@@ -136,13 +139,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     // append: all three must agree.
     std::vector<HistoryRecord> expected = records;
     expected.push_back(record);
-    appendHistory(kHistoryFile, record); // read to its end above
+    appendHistory(kHistoryFile, record, &ends); // read to its end above
     check(recordsOf(kHistoryFile) == expected, "an appended record loads wrong");
     writeFreshInput(kFresh, data, size);
-    appendHistory(kFresh, record);
+    appendHistory(kFresh, record, &ends);
     check(fileBytes(kFresh) == fileBytes(kHistoryFile),
           "an append differs when the history was not read first");
-    appendHistory(kFresh, record);
+    appendHistory(kFresh, record, &ends);
     expected.push_back(record);
     check(recordsOf(kFresh) == expected, "a second appended record loads wrong");
     checkNoFileLeftOpen();

@@ -8,6 +8,7 @@
 
 #include "drill/drill_state.h"
 #include "files/data_files.h"
+#include "files/known_ends.h"
 #include "fuzz_support.h"
 
 #include <vector>
@@ -17,12 +18,14 @@ using namespace kb::fuzz;
 using Kind = Error::Kind;
 
 namespace {
+// How the files ended, shared by reads and appends as the window shares its own.
+KnownEnds ends;
 
 // Loads with the capacity given; nothing on an error the file can cause.
 std::optional<std::vector<QString>> load(const QString& name, int capacity,
                                          std::optional<Kind>& error) {
     try {
-        const QStringList entries = loadList(name, capacity);
+        const QStringList entries = loadList(name, capacity, &ends);
         check(entries.size() <= capacity, "more entries than the table holds");
         std::vector<QString> table{QString()}; // numbered from 1 below
         table.insert(table.end(), entries.begin(), entries.end());
@@ -83,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     if (largeError == Kind::NotShiftJis) {
         writeInput(kExclusionFile, data, size);
         try {
-            appendExclusion(QStringLiteral("あ"));
+            appendExclusion(QStringLiteral("あ"), &ends);
             fail("appended to a file that is not code page 932");
         } catch (const Error& e) {
             check(e.kind() == Kind::NotShiftJis && e.subject() == kExclusionFile,
@@ -105,7 +108,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
         if (looksUtf8(entry)) {
             // Alone in a file it would read as UTF-8: refused, and no file is left.
             try {
-                appendExclusion(entry);
+                appendExclusion(entry, &ends);
                 fail("wrote a file that reads as UTF-8");
             } catch (const Error& e) {
                 check(e.kind() == Kind::CannotWrite, "a UTF-8-looking entry failed otherwise");
@@ -113,7 +116,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
             check(!QFile::exists(kExclusionFile), "a refused append left a file");
             continue;
         }
-        appendExclusion(entry);
+        appendExclusion(entry, &ends);
         std::optional<Kind> error;
         const auto back = load(kExclusionFile, kExclusionCapacity, error);
         check(back && back->size() == 2 && (*back)[1] == entry,
@@ -137,15 +140,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     std::optional<Kind> error;
     writeInput(kExclusionFile, data, size);
     (void)load(kExclusionFile, kRoom, error); // read to its end
-    appendExclusion(question);
+    appendExclusion(question, &ends);
     check(load(kExclusionFile, kRoom, error) == expected, "an appended entry reads back wrong");
     const QByteArray afterRead = fileBytes(kExclusionFile);
 
     writeFreshInput(kExclusionFile, data, size);
-    appendExclusion(question);
+    appendExclusion(question, &ends);
     check(fileBytes(kExclusionFile) == afterRead,
           "an append differs when the file was not read first");
-    appendExclusion(question);
+    appendExclusion(question, &ends);
     expected.push_back(question);
     check(load(kExclusionFile, kRoom, error) == expected,
           "a second appended entry reads back wrong");

@@ -8,6 +8,7 @@
 #include "files/data_files.h"
 #include "files/history_table.h"
 #include "files/item_reader.h"
+#include "files/known_ends.h"
 #include "files/question_log.h"
 #include "files/record_writer.h"
 #include "files/settings.h"
@@ -21,6 +22,8 @@ using namespace kb;
 using namespace kb::test;
 
 namespace {
+// How the files ended, shared by reads and appends as the window shares its own.
+KnownEnds ends;
 
 const HistoryRecord kRecord{"2009/06/21", "21:07:45", "１",    15,        3,
                             40,           25,         "83.3%", "0.67/秒", "60秒"};
@@ -34,13 +37,13 @@ QStringList readAtStartup(const QString& name) {
         const Settings s = loadSettings();
         return {QString::number(s.timeLimitSeconds), QString::number(s.autoSave)};
     }
-    if (name != kHistoryFile) return loadList(name, name == kKanaFile ? 100 : 5000);
+    if (name != kHistoryFile) return loadList(name, name == kKanaFile ? 100 : 5000, &ends);
     // The grid's index must read what the record reader reads.
     QStringList cells, indexed;
-    for (const HistoryRecord& r : loadHistory(name))
+    for (const HistoryRecord& r : loadHistory(name, &ends))
         for (const QString& cell : r.cells())
             cells << cell;
-    const HistoryIndex index = indexHistory(name);
+    const HistoryIndex index = indexHistory(name, &ends);
     HistoryTexts t;
     for (const HistoryIndex::Record& r : index.records) {
         historyTexts(index.bytes, r.start, t);
@@ -54,12 +57,12 @@ QStringList readAtStartup(const QString& name) {
 // Returns the items the next start reads more.
 QStringList appendAsTheGame(const QString& name) {
     if (name == kExclusionFile) {
-        appendExclusion(QStringLiteral("あ"));
+        appendExclusion(QStringLiteral("あ"), &ends);
         return {QStringLiteral("あ")};
     }
     HistoryRecord next = kRecord;
     next.score = -7;
-    const auto cells = appendHistory(name, next).cells();
+    const auto cells = appendHistory(name, next, &ends).cells();
     return QStringList(cells.begin(), cells.end());
 }
 
@@ -194,7 +197,7 @@ private Q_SLOTS:
     void writesMakeTheirFileAndFollowALink() {
         WorkDir dir;
         saveSettings({90, 1});
-        appendHistory(kHistoryFile, kRecord);
+        appendHistory(kHistoryFile, kRecord, &ends);
         QCOMPARE(readBytes(kSettingsFile) + readBytes(kHistoryFile), "90,1\r\n" + kLine);
         QFile::remove(kSettingsFile);
         writeBytes(QStringLiteral("real.txt"), "10,0\r\n");
@@ -266,7 +269,7 @@ private Q_SLOTS:
         QFETCH(QString, question);
         QFETCH(QByteArray, line);
         WorkDir dir;
-        appendExclusion(question);
+        appendExclusion(question, &ends);
         QCOMPARE(readBytes(kExclusionFile), line);
         QCOMPARE(readAtStartup(kExclusionFile), QStringList{question});
     }
@@ -354,11 +357,12 @@ private Q_SLOTS:
         WorkDir dir;
         for (const QByteArray& before : {QByteArray(), QByteArray("a\r\n")}) {
             writeBytes(kExclusionFile, before);
-            QCOMPARE(errorOf([&] { appendExclusion(question); }).kind(), Error::Kind::CannotWrite);
+            QCOMPARE(errorOf([&] { appendExclusion(question, &ends); }).kind(),
+                     Error::Kind::CannotWrite);
             QCOMPARE(readBytes(kExclusionFile), before);
         }
         writeBytes(kExclusionFile, encodeCp932(u"あ\r\n"));
-        appendExclusion(question);
+        appendExclusion(question, &ends);
         QCOMPARE(readAtStartup(kExclusionFile), (QStringList{QStringLiteral("あ"), question}));
     }
 
