@@ -282,10 +282,16 @@ QString progressSummary(const ProgressData& data, const ProgressSeries& series, 
     return text + unreadableSuffix(data);
 }
 
-QString dateAxisFormat(qint64 first, qint64 last) {
+DateAxis dateAxis(qint64 first, qint64 last) {
+    constexpr qint64 kDay = 24 * 3600 * 1000;
+    const qint64 margin = std::max<qint64>((last - first) / 40, kDay / 2);
+    DateAxis axis{first - margin, last + margin, QStringLiteral("MM/dd")};
     const int a = QDateTime::fromMSecsSinceEpoch(first).date().year();
     const int b = QDateTime::fromMSecsSinceEpoch(last).date().year();
-    return a != b ? QStringLiteral("yyyy/MM/dd") : QStringLiteral("MM/dd");
+    if (a != b) axis.format.prepend(QStringLiteral("yyyy/"));
+    if ((axis.to - axis.from) / (kDateAxisTicks - 1) < kDay)
+        axis.format += QStringLiteral(" hh:mm");
+    return axis;
 }
 
 } // namespace kb

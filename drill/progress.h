@@ -69,8 +69,16 @@ QList<QPointF> thinDots(const QList<QPointF>& dots, const QRectF& range, int col
 // its date, the latest, the mean of the last 10, and the unreadable records.
 QString progressSummary(const ProgressData& data, const ProgressSeries& series, ProgressView view);
 
-// The date axis labels: the year is shown when the rounds shown span more
-// than one calendar year.
-QString dateAxisFormat(qint64 first, qint64 last);
+// The date axis over rounds from first to last (ms since the epoch): half a
+// day beyond each end, or a 40th of the span where that is more; its labels
+// show the year when the rounds span more than one calendar year, and the
+// time when its ticks stand less than a day apart and would repeat a date.
+constexpr int kDateAxisTicks = 6;
+struct DateAxis {
+    qint64 from;
+    qint64 to;
+    QString format;
+};
+DateAxis dateAxis(qint64 first, qint64 last);
 
 } // namespace kb

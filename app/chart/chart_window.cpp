@@ -6,6 +6,7 @@
 #include "kana_view.h"
 
 #include <algorithm>
+#include <cmath>
 #include <QBoxLayout>
 #include <QChart>
 #include <QChartView>
@@ -34,6 +35,7 @@ namespace {
 const QString kAll = QStringLiteral("すべて");
 const QString kTitle = QStringLiteral("成績グラフ");
 const QString kRateTitle = QStringLiteral("正解率（%）");
+constexpr int kValueAxisTicks = 5; // Qt's own default
 
 // A light marker is one image drawn at every point, not an item per point.
 // Drawn at the screen's density, so that it stays sharp at 2x.
@@ -181,7 +183,7 @@ void ChartWindow::buildSeries() {
 // Dates along the bottom, the score or speed on the left, the rate on the right.
 void ChartWindow::buildAxes() {
     axisDate = new QDateTimeAxis;
-    axisDate->setTickCount(6);
+    axisDate->setTickCount(kDateAxisTicks);
     axisValue = new QValueAxis;
     axisRate = new QValueAxis;
     axisRate->setRange(0, 100);
@@ -315,13 +317,20 @@ void ChartWindow::redraw() {
         lo = std::min(lo, static_cast<qint64>(p.x()));
         hi = std::max(hi, static_cast<qint64>(p.x()));
     }
-    const qint64 margin = std::max<qint64>((hi - lo) / 40, 12 * 3600 * 1000);
-    axisDate->setFormat(dateAxisFormat(lo, hi));
-    axisDate->setRange(QDateTime::fromMSecsSinceEpoch(lo - margin),
-                       QDateTime::fromMSecsSinceEpoch(hi + margin));
+    const DateAxis dates = dateAxis(lo, hi);
+    axisDate->setFormat(dates.format);
+    axisDate->setRange(QDateTime::fromMSecsSinceEpoch(dates.from),
+                       QDateTime::fromMSecsSinceEpoch(dates.to));
     const double span = std::max(series_.highest - series_.lowest, speed ? 0.1 : 1.0);
+    axisValue->setTickCount(kValueAxisTicks);
     axisValue->setRange(std::min(0.0, series_.lowest - span / 20), series_.highest + span / 20);
     axisValue->applyNiceNumbers();
+    if (!speed && axisValue->max() - axisValue->min() < kValueAxisTicks - 1) {
+        // Scores are whole: ticks closer than 1 apart would repeat a label.
+        const double from = std::floor(axisValue->min()), to = std::ceil(axisValue->max());
+        axisValue->setRange(from, to);
+        axisValue->setTickCount(static_cast<int>(to - from) + 1);
+    }
     axisValue->setLabelFormat(speed ? QStringLiteral("%.2f") : QStringLiteral("%d"));
     axisValue->setTitleText(speed ? QStringLiteral("文字/秒") : QStringLiteral("得点"));
     pages->setCurrentWidget(chartView);

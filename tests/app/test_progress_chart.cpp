@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QChartView>
 #include <QComboBox>
+#include <QDateTimeAxis>
 #include <QFileDialog>
 #include <QImage>
 #include <QLabel>
@@ -18,6 +19,7 @@
 #include <QStackedWidget>
 #include <QTimer>
 #include <QToolTip>
+#include <QValueAxis>
 #include <QXYSeries>
 
 using namespace kb;
@@ -252,7 +254,7 @@ private Q_SLOTS:
         chart.setRecords(
             {recordOf(QStringLiteral("2025/12/30"), QStringLiteral("１"), 7,
                       QStringLiteral("60秒")),
-             recordOf(QStringLiteral("2025/12/31"), QStringLiteral("２"), 9,
+             recordOf(QStringLiteral("2025/12/31"), QStringLiteral("２"), -4,
                       QStringLiteral("30秒")),
              recordOf(QStringLiteral("2026/01/01"), QStringLiteral("１"), 4,
                       QStringLiteral("60秒")),
@@ -281,6 +283,21 @@ private Q_SLOTS:
         QVERIFY(summaryOf(&chart).startsWith(QStringLiteral("表示している回数: 2")));
         length->setCurrentIndex(0);
         QVERIFY(summaryOf(&chart).startsWith(QStringLiteral("表示している回数: 3")));
+        // One round alone: no two labels of an axis alike (scores are whole).
+        mode->setCurrentIndex(mode->findText(QStringLiteral("２")));
+        chart.findChild<QComboBox*>(QStringLiteral("cboView"))->setCurrentIndex(0);
+        auto* scores = qobject_cast<QValueAxis*>(view->chart()->axes(Qt::Vertical)[0]);
+        QVERIFY(scores->max() - scores->min() >= scores->tickCount() - 1);
+        auto* dates = qobject_cast<QDateTimeAxis*>(view->chart()->axes(Qt::Horizontal)[0]);
+        QStringList labels;
+        const qint64 from = dates->min().toMSecsSinceEpoch(), to = dates->max().toMSecsSinceEpoch();
+        for (int i = 0; i < dates->tickCount(); ++i)
+            labels << QDateTime::fromMSecsSinceEpoch(from +
+                                                     i * (to - from) / (dates->tickCount() - 1))
+                          .toString(dates->format());
+        QCOMPARE(labels.removeDuplicates(), 0);
+        mode->setCurrentIndex(0);
+        chart.findChild<QComboBox*>(QStringLiteral("cboView"))->setCurrentIndex(1);
 
         // The mouse resting on a round, not beside it, shows its row as the grid shows it.
         const auto rest = [&](QPoint at) {

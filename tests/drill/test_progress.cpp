@@ -94,8 +94,11 @@ private Q_SLOTS:
         addProgress(data, rec("2026/12/31", "23:59:59", "１", 1, "1", "90秒"), 5);
         const auto& p = data.points;
         QCOMPARE(p[1].when - p[0].when, qint64(1000));
-        QCOMPARE(dateAxisFormat(p[0].when, p[1].when), "yyyy/MM/dd");
-        QCOMPARE(dateAxisFormat(p[1].when, p[2].when), "MM/dd");
+        // Ticks a day or more apart show dates alone; closer ones, the time too.
+        QCOMPARE(dateAxis(p[0].when, p[1].when).format, "yyyy/MM/dd hh:mm");
+        QCOMPARE(dateAxis(p[1].when, p[2].when).format, "MM/dd");
+        QCOMPARE(dateAxis(p[2].when - 4 * 86'400'000, p[2].when).format, "MM/dd");
+        QCOMPARE(dateAxis(p[2].when - 4 * 86'400'000 + 1, p[2].when).format, "MM/dd hh:mm");
         QCOMPARE(p[2].row, 4);
         QCOMPARE(data.unreadable, 1);
         QCOMPARE(data.sets, (QList<QString>{"２", "１", "３"}));
