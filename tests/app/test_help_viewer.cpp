@@ -100,11 +100,14 @@ private Q_SLOTS:
     }
 
     // Older compilers wrote the project's texts in Shift_JIS. A default topic
-    // that names no page is no better than none: the first page leads.
+    // that names no page is no better than none: the first page leads. A
+    // single contents entry is enough for the sidebar.
     void findsTheDefaultTopic_data() {
         QTest::addColumn<QByteArray>("options");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("named in UTF-8") << u"Default topic=コ.html"_s.toUtf8() << u"/コ.html"_s;
+        const QByteArray one = "\nContents file=t.hhc";
+        QTest::newRow("named in UTF-8, one contents entry")
+            << u"Default topic=コ.html"_s.toUtf8() + one << u"/コ.html"_s;
         QTest::newRow("named in Shift_JIS")
             << QByteArray("Default topic=\x83\x52.html") << u"/コ.html"_s;
         QTest::newRow("names no page") << QByteArray("Default topic=gone.html") << u"/a.html"_s;
@@ -114,6 +117,9 @@ private Q_SLOTS:
         QFETCH(QByteArray, options);
         QFETCH(QString, expected);
         QTemporaryDir dir;
+        QVERIFY(writeFile(dir.filePath(u"t.hhc"_s),
+                          "<ul><li><object type=\"text/sitemap\"><param name=\"Name\" value=\"A\">"
+                          "<param name=\"Local\" value=\"a.html\"></object></ul>"));
         QVERIFY(writeFile(dir.filePath(u"t.hhp"_s), "[OPTIONS]\nCompiled file=t.chm\n" + options +
                                                         "\n\n[FILES]\n" + u"コ.html"_s.toUtf8() +
                                                         "\na.html\n"));
@@ -126,6 +132,12 @@ private Q_SLOTS:
         kb::ChmArchive archive;
         QVERIFY(archive.open(dir.filePath(u"t.chm"_s)));
         QCOMPARE(archive.defaultTopic(), expected);
+        QWidget owner;
+        kb::ChmHelpViewer viewer;
+        viewer.displayTopic(&owner, dir.filePath(u"t.chm"_s));
+        auto* sidebar = viewer.window()->findChild<QTabWidget*>();
+        QCOMPARE(sidebar->isVisible(), options.contains("Contents"));
+        QVERIFY(!sidebar->isTabEnabled(1)); // no index
     }
 
     // The bare name is looked up in the working directory, like the data files.

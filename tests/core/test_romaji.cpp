@@ -166,13 +166,15 @@ private Q_SLOTS:
         const auto row = [](const char* name, int key, const char* text, const char* expected) {
             QTest::newRow(name) << key << QString::fromUtf8(text) << QString::fromUtf8(expected);
         };
-        row("F6 katakana, vu and the small ka and ke", 6, "カタカナヴヵヶ", "かたかなゔゕゖ");
+        row("F6 katakana from the small a to the iteration marks", 6, "ァカタカナヴヵヶヽヾ",
+            "ぁかたかなゔゕゖゝゞ");
         row("F6 half-width voiced and semi-voiced", 6, "ｶﾞｷﾞｸﾞﾊﾟﾝｳﾞｧ", "がぎぐぱんゔぁ");
         row("F6 half-width small and marks", 6, "ｷｬｯﾁｰ｡､", "きゃっちー。、");
         row("F6 spacing mark combined", 6, "カ゛ハ゜", "がぱ");
         row("F6 mark with no voiced form", 6, "ｱﾞ", "あ゛");
         row("F6 romaji composed, full width too", 6, "kanjiｋａｎａxka", "かんじかなゕ");
-        row("F7 hiragana, vu and the small ka and ke", 7, "ひらがなゔゕゖ", "ヒラガナヴヵヶ");
+        row("F7 hiragana from the small a to the iteration marks", 7, "ぁひらがなゔゕゖゝゞ",
+            "ァヒラガナヴヵヶヽヾ");
         row("F7 half-width", 7, "ｶﾞｯｺｳ", "ガッコウ");
         row("F8 voiced and semi-voiced", 8, "がぱゔ", "ｶﾞﾊﾟｳﾞ");
         row("F8 katakana, small kana and marks", 8, "ラーメン、。きゃっ", "ﾗｰﾒﾝ､｡ｷｬｯ");

@@ -45,15 +45,22 @@ private Q_SLOTS:
         QTest::newRow("twelve items") << kGood + ",0" << 0 << 1;
         QTest::newRow("a number past 32 bits") << with(4, "2147483648") << 0 << 1;
         QTest::newRow("a long run of digits") << with(9, "99999999999999999999") << 0 << 1;
-        QTest::newRow("a negative count") << with(5, "-1") << 0 << 1;
-        QTest::newRow("a negative time shown") << with(4, "-5") << 0 << 1;
+        for (int item = 4; item <= 8; ++item) // the time shown and the four counts
+            QTest::addRow("item %d at -1", item + 1) << with(item, "-1") << 0 << 1;
         QTest::newRow("a first word before -1") << with(9, "-2") << 0 << 1;
         QTest::newRow("excluded neither 0 nor 1") << with(10, "2") << 0 << 1;
         QTest::newRow("a fraction") << with(6, "1.5") << 0 << 1;
         QTest::newRow("no number") << with(7, "") << 0 << 1;
-        QTest::newRow("month 13") << with(0, "\"2026/13/08\"") << 0 << 1;
-        QTest::newRow("a date without leading zeros") << with(0, "\"2026/1/8\"") << 0 << 1;
-        QTest::newRow("hour 24") << with(1, "\"24:00:00\"") << 0 << 1;
+        // Each field of the date and time at its first value out of range.
+        for (const char* date :
+             {"0000/12/08", "2026/00/08", "2026/13/08", "2026/12/00", "2026/12/32", "2026/1/8"})
+            QTest::addRow("date %s", date) << with(0, date) << 0 << 1;
+        for (const char* time : {"24:00:00", "23:60:00", "23:59:60"})
+            QTest::addRow("time %s", time) << with(1, time) << 0 << 1;
+        QTest::newRow("the first and last dates and times")
+            << with(0, "0001/01/01") + "\n" + with(0, "9999/12/31") + "\n" + with(1, "00:00:00") +
+                   "\n" + with(1, "23:59:59")
+            << 4 << 0;
         QTest::newRow("no question") << with(3, "\"\"") << 0 << 1;
         QTest::newRow("bad lines among good ones")
             << crlf + with(5, "x") + "\r\n" + crlf + "garbage\r\n" + crlf << 3 << 2;

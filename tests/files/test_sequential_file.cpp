@@ -453,7 +453,8 @@ private Q_SLOTS:
         QString where = QStringLiteral("「%1」の %2 行目").arg(file).arg(line);
         if (record > 0) where += QStringLiteral("（%1 件目の記録）").arg(record);
         const QString m = e.message();
-        QVERIFY2(m.contains(where) && m.contains(says), qPrintable(m));
+        QVERIFY2(m.contains(where) && m.contains(says) && (record > 0 || !m.contains(u"件目")),
+                 qPrintable(m));
         if (e.kind() != Error::Kind::NotShiftJis) return;
         QVERIFY2(m.contains(QStringLiteral("Shift_JIS にして保存し直して")), qPrintable(m));
         // Shift_JIS appended to UTF-8 would leave one file in two encodings.
