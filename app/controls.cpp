@@ -94,10 +94,7 @@ void TagLabel::paintEvent(QPaintEvent* event) {
     QPainter p(this);
     drawFrame(&p);
     p.setPen(palette().color(foregroundRole()));
-    const int height = metrics.height() * static_cast<int>(lines.size());
     int y = area.top();
-    if (alignment() & Qt::AlignVCenter) y += (area.height() - height) / 2;
-    if (alignment() & Qt::AlignBottom) y += area.height() - height;
     for (const QString& line : lines) {
         p.drawText(QRect(area.left(), y, area.width(), metrics.height()),
                    static_cast<int>(alignment() & Qt::AlignHorizontal_Mask), line);

@@ -83,6 +83,7 @@ protected:
 // where the next one would not fit, as Japanese text is set: a tag one
 // character wide reads down, a character a line. Qt's own wrapping keeps a
 // leading full-width space with the character after it and clips that one.
+// Lines start at the top: the tags are all placed top left.
 class TagLabel : public QLabel {
 public:
     using QLabel::QLabel;
