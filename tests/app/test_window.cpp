@@ -28,8 +28,10 @@ private Q_SLOTS:
         QCOMPARE(Frame1(w)->childAt(imgStart(w, 1)->geometry().center()), imgStart(w, 1));
         QVERIFY(imgStart(w, 2)->isVisible() && imgStart(w, 3)->isVisible());
         const QString logo = QStringLiteral(":/assets/logo.svg");
-        for (qreal ratio : {1.0, 1.5, 2.0}) // as sharp at every density a screen may have
+        for (qreal ratio : {1.0, 1.5, 2.0}) { // as sharp at every density, and as large
             QCOMPARE(svgPixmap(logo, ratio).size(), pictureSize(logo) * ratio);
+            QCOMPARE(svgPixmap(logo, ratio).deviceIndependentSize().toSize(), pictureSize(logo));
+        }
         startRound(w);
         const QString q = lblMondai(w)->text();
         answer(w, q + QStringLiteral("さ"));
