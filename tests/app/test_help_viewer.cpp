@@ -1,5 +1,6 @@
 #include "app/chm_archive.h"
 #include "app/chm_help_viewer.h"
+#include "support/reference.h"
 
 #include <QDir>
 #include <QFile>
@@ -138,6 +139,11 @@ private Q_SLOTS:
         auto* sidebar = viewer.window()->findChild<QTabWidget*>();
         QCOMPARE(sidebar->isVisible(), options.contains("Contents"));
         QVERIFY(!sidebar->isTabEnabled(1)); // no index
+        if (!sidebar->isVisible()) return;
+        // The window as a whole: its size, the sidebar, the margins and the page.
+        const QString differs =
+            kb::test::differsFromReference(viewer.window()->grab().toImage(), u"help"_s);
+        QVERIFY2(differs.isEmpty(), qPrintable(differs));
     }
 
     // The bare name is looked up in the working directory, like the data files.

@@ -2,6 +2,7 @@
 #include "app/chart/chart_window.h"
 #include "app/history_grid.h"
 #include "core/question_record.h"
+#include "support/reference.h"
 #include "support/window_fixture.h"
 
 #include <QAbstractItemView>
@@ -213,7 +214,10 @@ private Q_SLOTS:
         QVERIFY(summaryOf(&chart).contains(kQuestionLogFile));
         QVERIFY(summaryOf(&chart).contains(QStringLiteral("UTF-8")));
         QVERIFY(messages.shown.isEmpty());
-        writeBytes(kQuestionLogFile, encodeCp932(line + line + line) + "broken\r\n");
+        const QString head =
+            QStringLiteral("\"2026/01/01\",\"12:00:00\",\"１\",\"あ\",2000,1,0,1,0,800,0\r\n");
+        writeBytes(kQuestionLogFile,
+                   encodeCp932(line + line + line + head + head + head) + "broken\r\n");
         chart.appendRecord(recordOf(QStringLiteral("2026/01/02"), QStringLiteral("１"), 4,
                                     QStringLiteral("60秒")));
         QCOMPARE(chart.findChild<QStackedWidget*>()->currentWidget()->objectName(),
@@ -221,7 +225,10 @@ private Q_SLOTS:
         QVERIFY(!chart.findChild<QWidget*>(QStringLiteral("kanaGrid"))->isHidden());
         QCOMPARE(
             chart.findChild<QAbstractItemView*>(QStringLiteral("kanaTable"))->model()->rowCount(),
-            1);
+            2);
+        const QString differs =
+            differsFromReference(chart.grab().toImage(), QStringLiteral("kana-view"));
+        QVERIFY2(differs.isEmpty(), qPrintable(differs));
         const QString said = QAccessible::queryAccessibleInterface(
                                  chart.findChild<QLabel*>(QStringLiteral("lblSummary")))
                                  ->text(QAccessible::Name);
@@ -276,6 +283,9 @@ private Q_SLOTS:
         const QColor star = shot.pixel(where(0)), dot = shot.pixel(where(1));
         QVERIFY2(star.red() > 150 && star.green() < 80 && dot.blue() - dot.red() > 60,
                  qPrintable(star.name() + dot.name()));
+        const QString differs =
+            differsFromReference(chart.grab().toImage(), QStringLiteral("chart"));
+        QVERIFY2(differs.isEmpty(), qPrintable(differs));
         QCOMPARE(summaryOf(&chart),
                  QStringLiteral("表示している回数: 2　最高得点: 7（2025/12/30）　最新: 4　"
                                 "直近 10 回の平均: 5.5　読めない行: 1"));
