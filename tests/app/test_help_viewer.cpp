@@ -87,7 +87,7 @@ private Q_SLOTS:
             "<UL><LI><object type=\"text/sitemap\"><param name=\"Name\" value=\"A &amp; B\">"
             "<param name=\"Local\" value=\"a.html\"></object>"
             "<ul><li><OBJECT type='text/sitemap'><PARAM NAME=Name "
-            "VALUE='子&#x3042;&#1;&#0;&#xD800;&#x10FFFF;&#x110000;'>"
+            "VALUE='子&#x3042;&#12393;&#1;&#0;&#xD800;&#x10FFFF;&#x110000;'>"
             "<param name=\"Local\" value=\"sub/b.html#part\">"
             "<param name=\"Local\" value=\"other.html\"></OBJECT></ul>"
             "<LI><OBJECT type=\"text/sitemap\"><param name=\"Name\" value=\"Heading\"></OBJECT>"_s);
@@ -96,7 +96,7 @@ private Q_SLOTS:
             got << u"%1|%2|%3"_s.arg(e.name, e.local).arg(e.depth);
         QCOMPARE(got,
                  (QStringList{u"A & B|/a.html|0"_s,
-                              u"子あ\u0001&#0;&#xD800;\U0010FFFF&#x110000;|/sub/b.html#part|1"_s,
+                              u"子あど\u0001&#0;&#xD800;\U0010FFFF&#x110000;|/sub/b.html#part|1"_s,
                               u"Heading||0"_s}));
     }
 

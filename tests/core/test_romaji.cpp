@@ -172,7 +172,8 @@ private Q_SLOTS:
         row("F6 half-width small and marks", 6, "ｷｬｯﾁｰ｡､", "きゃっちー。、");
         row("F6 spacing mark combined", 6, "カ゛ハ゜", "がぱ");
         row("F6 mark with no voiced form", 6, "ｱﾞ", "あ゛");
-        row("F6 romaji composed, full width too", 6, "kanjiｋａｎａxka", "かんじかなゕ");
+        row("F6 romaji composed, full width too", 6, "kanjiｋａｎａＺＡｚｏxka",
+            "かんじかなざぞゕ");
         row("F7 hiragana from the small a to the iteration marks", 7, "ぁひらがなゔゕゖゝゞ",
             "ァヒラガナヴヵヶヽヾ");
         row("F7 half-width", 7, "ｶﾞｯｺｳ", "ガッコウ");
@@ -180,7 +181,7 @@ private Q_SLOTS:
         row("F8 katakana, small kana and marks", 8, "ラーメン、。きゃっ", "ﾗｰﾒﾝ､｡ｷｬｯ");
         row("F9 ascii, its ends", 9, "Ab 1!~\x7f", "Ａｂ　１！～\x7f");
         row("F9 kana read as romaji", 9, "かなきってかんい", "ｋａｎａｋｉｔｔｅｋａｎ＇ｉ");
-        row("F10 full width, its ends", 10, "ＡＢ　１！～｟", "AB 1!~｟");
+        row("F10 full width, its ends", 10, "ＡＢＺａｚ　１！～｟", "ABZaz 1!~｟");
         row("F10 hepburn, n and tch", 10, "しちつふじゃちゃをしんぶんまっちゃ",
             "shichitsufujachawoshinbunmatcha");
         row("F10 n before y", 10, "きんよう", "kin'you");
