@@ -3,7 +3,7 @@
 #include "app/answer_box.h"
 #include "app/controls.h"
 #include "app/main_window.h"
-#include "assets/assets.h"
+#include "app/application.h"
 #include "drill/random_source.h"
 #include "files/cp932.h"
 #include "files/data_files.h"
@@ -42,8 +42,8 @@ struct WindowFixture {
     }
 
     MainWindow& make() {
-        static const bool pictures = (initAssets(), true); // as main() does, once
-        Q_UNUSED(pictures);
+        static const bool setUp = (setUpApplication(), true); // as main() does, once
+        Q_UNUSED(setUp);
         window = std::make_unique<MainWindow>(
             Collaborators{clock, random, messages, help, inputMethod, chartModule});
         return *window;
