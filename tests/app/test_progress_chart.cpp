@@ -274,18 +274,10 @@ private Q_SLOTS:
         chart.show();
         QVERIFY(QTest::qWaitForWindowExposed(&chart));
         // Scores 7 and 4: the best a red star, the other a blue dot.
-        auto* view = chart.findChild<QChartView*>(QStringLiteral("chartView"));
-        auto* dots = qobject_cast<QXYSeries*>(view->chart()->series()[1]);
-        const auto where = [&](int i, QPoint by = {}) {
-            return view->chart()->mapToPosition(dots->at(i), dots).toPoint() + by;
-        };
-        const QImage shot = view->viewport()->grab().toImage();
-        const QColor star = shot.pixel(where(0)), dot = shot.pixel(where(1));
-        QVERIFY2(star.red() > 150 && star.green() < 80 && dot.blue() - dot.red() > 60,
-                 qPrintable(star.name() + dot.name()));
         const QString differs =
             differsFromReference(chart.grab().toImage(), QStringLiteral("chart"));
         QVERIFY2(differs.isEmpty(), qPrintable(differs));
+        auto* view = chart.findChild<QChartView*>(QStringLiteral("chartView"));
         QCOMPARE(summaryOf(&chart),
                  QStringLiteral("表示している回数: 2　最高得点: 7（2025/12/30）　最新: 4　"
                                 "直近 10 回の平均: 5.5　読めない行: 1"));
@@ -312,6 +304,10 @@ private Q_SLOTS:
         chart.findChild<QComboBox*>(QStringLiteral("cboView"))->setCurrentIndex(1);
 
         // The mouse resting on a round, not beside it, shows its row as the grid shows it.
+        auto* dots = qobject_cast<QXYSeries*>(view->chart()->series()[1]);
+        const auto where = [&](int i, QPoint by = {}) {
+            return view->chart()->mapToPosition(dots->at(i), dots).toPoint() + by;
+        };
         const auto rest = [&](QPoint at) {
             QHelpEvent event(QEvent::ToolTip, at, view->viewport()->mapToGlobal(at));
             QApplication::sendEvent(view->viewport(), &event);
