@@ -175,30 +175,4 @@ std::int16_t ItemReader::readInt16() {
     return static_cast<std::int16_t>(value);
 }
 
-std::int32_t ItemReader::readInt32() {
-    const QByteArrayView item = nextItem();
-    qsizetype i = 0;
-    const qsizetype n = item.size();
-    bool negative = false;
-    if (i < n && (item[i] == '-' || item[i] == '+')) negative = item[i++] == '-';
-    long long value = 0;
-    bool any = false;
-    const auto outside = [&] {
-        return Error(Kind::InvalidValue, name_).at(lineAt(data_, itemStart_));
-    };
-    for (; i < n && item[i] >= '0' && item[i] <= '9'; ++i) {
-        any = true;
-        value = value * 10 + (item[i] - '0');
-        if (value > 10'000'000'000LL) throw outside();
-    }
-    if (i < n && item[i] == '.' && i + 1 < n && item[i + 1] >= '0' && item[i + 1] <= '9') {
-        any = true;
-        if (item[i + 1] >= '5') ++value;
-    }
-    if (!any) return 0;
-    value = negative ? -value : value;
-    if (value < INT32_MIN || value > INT32_MAX) throw outside();
-    return static_cast<std::int32_t>(value);
-}
-
 } // namespace kb

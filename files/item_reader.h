@@ -40,8 +40,6 @@ public:
     // Decimal text with an optional sign; text that is no number reads as 0, and
     // a fraction is rounded to the nearest integer, halves away from zero.
     std::int16_t readInt16();
-    // The same for the 32-bit numbers of 出題記録.txt; one outside int32 is an invalid value.
-    std::int32_t readInt32();
     bool atEnd() const { return !open_ || pos_ >= data_.size(); }
 
     const QString& name() const { return name_; }
