@@ -39,11 +39,11 @@ int silentIBus(const char* address) {
     return 0;
 }
 
-// What Mozc last announced of its input mode, as a panel shows it.
+// What Mozc last announced of its input mode and from which engine, as a panel shows it.
 class MozcMode : public QObject {
     Q_OBJECT
 public:
-    QString mode;
+    QString mode, engine;
     explicit MozcMode(const QString& address) {
         QDBusConnection bus = QDBusConnection::connectToBus(address, "watch");
         for (const char* signal : {"RegisterProperties", "UpdateProperty"})
@@ -53,6 +53,7 @@ public:
 private Q_SLOTS:
     void announced(const QDBusMessage& m) {
         if (const QString now = mozcInputMode(m.arguments().value(0)); !now.isEmpty()) mode = now;
+        engine = m.path();
     }
 };
 
@@ -135,6 +136,34 @@ private Q_SLOTS:
         f.reset();
         method.reset(); // as main() ends
         QCOMPARE(ibusEngine(), kPlayers);
+    }
+
+    // A player whose own engine is Mozc, in katakana, has it back so.
+    void leavingGivesMozcBackInThePlayersMode() {
+        method = connectSystemInputMethod();
+        openWindow();
+        mozc->engine.clear();
+        QProcess::execute("ibus", {"engine", kMozc}); // exits 1: Mozc has no layout for it to set
+        QTRY_VERIFY_WITH_TIMEOUT(!mozc->engine.isEmpty(), 20000); // Mozc's engine is on
+        const QString katakana = QStringLiteral("InputMode.Katakana");
+        QDBusConnection("watch").call(
+            QDBusMessage::createMethodCall("com.google.IBus.Mozc", mozc->engine,
+                                           "org.freedesktop.IBus.Engine", "PropertyActivate")
+            << katakana << 1u); // as the player's panel has it asked
+        QTRY_COMPARE_WITH_TIMEOUT(mozc->mode, katakana, 15000);
+        box()->setFocus();
+        typeAsa();
+        QProcess xlogo; // as leavingTheWindowGivesTheEngineBack
+        xlogo.start(QStringLiteral("xlogo"));
+        QVERIFY(xlogo.waitForStarted());
+        xdotool({"search", "--sync", "--onlyvisible", "--class", "xlogo", "windowfocus", "--sync"});
+        QTRY_COMPARE_WITH_TIMEOUT(qGuiApp->applicationState(), Qt::ApplicationInactive, 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(mozc->mode, katakana, 15000);
+        QCOMPARE(ibusEngine(), kMozc);
+        xlogo.kill();
+        xlogo.waitForFinished();
+        f.reset();
+        method.reset();
     }
 
     void aStalledIBusDoesNotStopTheWindow() {
