@@ -157,6 +157,20 @@ private Q_SLOTS:
     // With auto-save on the start stores the settings it read: a read-only file
     // holding them is left alone, one differing in form is reported, and the game
     // starts either way. An unreadable file stops the start, saying what to do.
+    // A file the player may write but not read still takes an append; a file a read-only
+    // folder does not let be made is refused, saying why.
+    void writeOnlyFileAndReadOnlyFolder() {
+        WindowFixture f({}, "60,1\r\n", QStringLiteral("i\r\n"));
+        QVERIFY(setMode(kExclusionFile, 0200));
+        appendExclusion(QStringLiteral("a"));
+        QVERIFY(setMode(kExclusionFile, 0600));
+        QCOMPARE(readBytes(kExclusionFile), QByteArray("i\r\na\r\n"));
+        QVERIFY(QFile::remove(kSettingsFile) && setMode(f.dir.path(), 0555));
+        const auto writable = qScopeGuard([&] { setMode(f.dir.path(), 0755); });
+        const QString m = errorOf([] { saveSettings(Settings(90, 0)); }).message();
+        QVERIFY2(m.contains(u"書き込みが許可されていません"), qPrintable(m));
+    }
+
     void protectedFileAtStart_data() {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QByteArray>("bytes");

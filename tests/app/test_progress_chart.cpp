@@ -188,6 +188,7 @@ private Q_SLOTS:
         answer(w, QStringLiteral("あさ"));
         runOut(w, f.clock); // saved automatically: settings "60,1"
         QCOMPARE(mode->currentText(), QStringLiteral("すべて")); // the choice outlives the save
+        QCOMPARE(chart->findChild<QComboBox*>(QStringLiteral("cboLength"))->count(), 2); // once
         QVERIFY(summaryOf(chart).startsWith(QStringLiteral("表示している回数: 3")));
         w.cmdClear_Click();
         auto* pages = chart->findChild<QStackedWidget*>();
@@ -223,6 +224,9 @@ private Q_SLOTS:
         QCOMPARE(chart.findChild<QStackedWidget*>()->currentWidget()->objectName(),
                  QStringLiteral("kanaView"));
         QVERIFY(!chart.findChild<QWidget*>(QStringLiteral("kanaGrid"))->isHidden());
+        for (const char* part : {"kanaGrid", "kanaTable"}) // named for a screen reader
+            QVERIFY(
+                !chart.findChild<QWidget*>(QString::fromLatin1(part))->accessibleName().isEmpty());
         QCOMPARE(
             chart.findChild<QAbstractItemView*>(QStringLiteral("kanaTable"))->model()->rowCount(),
             2);

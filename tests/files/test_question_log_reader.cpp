@@ -78,10 +78,15 @@ private Q_SLOTS:
 
     void readsEveryItem() {
         WorkDir dir;
-        writeBytes(kFile, kGood + "\r\n" + with(10, "1"));
+        // Questions of up to seven bytes are told apart by every byte, the last too.
+        writeBytes(kFile, kGood + "\r\n" + with(10, "1") + "\r\n" +
+                              with(3, encodeCp932(u"あいうa").constData()) + "\r\n" +
+                              with(3, encodeCp932(u"あいうb").constData()));
         const QuestionLog log = readQuestionLog(kFile);
+        QCOMPARE(log.records[2].question + log.records[3].question,
+                 QStringLiteral("あいうaあいうb"));
         QuestionRecord r{"2026/12/08", "21:40:51", "１", "あ", 12345, 1, 0, 2, 1, 2300, false};
-        QCOMPARE(log.records.size(), size_t(2));
+        QCOMPARE(log.records.size(), size_t(4));
         QVERIFY(log.records[0] == r);
         r.excluded = true;
         QVERIFY(log.records[1] == r);
