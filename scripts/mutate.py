@@ -434,8 +434,13 @@ class Build:
         out = log or self.log
         out.write("$ " + " ".join(args) + "\n")
         out.flush()
-        p = subprocess.Popen(["nice", "-n", "19"] + args, stdout=out, stderr=subprocess.STDOUT,
-                             stdin=subprocess.DEVNULL, cwd=cwd, start_new_session=True)
+        # A file of its own as standard input, not /dev/null: a mutant that writes to or
+        # changes the mode of descriptor 0 (a temporary's descriptor mutated to 0, run as
+        # root) once left /dev/null 0644 for the whole machine.
+        with open(os.path.join(self.bld, "stdin"), "w+") as stdin:
+            p = subprocess.Popen(["nice", "-n", "19"] + args, stdout=out,
+                                 stderr=subprocess.STDOUT, stdin=stdin, cwd=cwd,
+                                 start_new_session=True)
         t0 = time.monotonic()
         try:
             return p.wait(timeout=timeout)
