@@ -214,6 +214,7 @@ private Q_SLOTS:
         chart.findChild<QComboBox*>(QStringLiteral("cboView"))->setCurrentIndex(2);
         QVERIFY(summaryOf(&chart).contains(kQuestionLogFile));
         QVERIFY(summaryOf(&chart).contains(QStringLiteral("UTF-8")));
+        QCOMPARE(chart.findChild<QStackedWidget*>()->currentWidget()->objectName(), "lblEmpty");
         QVERIFY(messages.shown.isEmpty());
         const QString head =
             QStringLiteral("\"2026/01/01\",\"12:00:00\",\"１\",\"あ\",2000,1,0,1,0,800,0\r\n");

@@ -77,6 +77,8 @@ private Q_SLOTS:
             WindowFixture f(QStringLiteral("あ\r\n"), "60,1\r\n", {},
                             kHistoryLine.repeated(records));
             const HistoryGrid* grid = msgRireki(f.load());
+            f.window->hide(); // and shown again: the grid keeps its place
+            f.window->show();
             QCOMPARE(grid->topRow() > 1, records == 7);
             QVERIFY(grid->rowViewportPosition(records - 1) < grid->viewport()->height());
         }
