@@ -212,8 +212,8 @@ private Q_SLOTS:
             QStringLiteral("\"2026/01/01\",\"12:00:00\",\"１\",\"か\",3000,0,0,0,1,-1,0\r\n");
         writeBytes(kQuestionLogFile, line.toUtf8());
         chart.findChild<QComboBox*>(QStringLiteral("cboView"))->setCurrentIndex(2);
-        QVERIFY(summaryOf(&chart).contains(kQuestionLogFile));
-        QVERIFY(summaryOf(&chart).contains(QStringLiteral("UTF-8")));
+        QVERIFY(summaryOf(&chart).contains(kQuestionLogFile) &&
+                summaryOf(&chart).contains(u"UTF-8"));
         QCOMPARE(chart.findChild<QStackedWidget*>()->currentWidget()->objectName(), "lblEmpty");
         QVERIFY(messages.shown.isEmpty());
         const QString head =
@@ -223,9 +223,7 @@ private Q_SLOTS:
         chart.appendRecord(recordOf(QStringLiteral("2026/01/02"), QStringLiteral("１"), 4,
                                     QStringLiteral("60秒")));
         for (const char* part : {"kanaGrid", "kanaTable"}) // named for a screen reader
-            QVERIFY(
-                !chart.findChild<QWidget*>(QString::fromLatin1(part))->accessibleName().isEmpty());
-        // The view shown after the save, its grid and its table of two questions.
+            QVERIFY(!chart.findChild<QWidget*>(part)->accessibleName().isEmpty());
         const QString differs =
             differsFromReference(chart.grab().toImage(), QStringLiteral("kana-view"));
         QVERIFY2(differs.isEmpty(), qPrintable(differs));
@@ -272,8 +270,7 @@ private Q_SLOTS:
         auto* length = chart.findChild<QComboBox*>(QStringLiteral("cboLength"));
         chart.show();
         QVERIFY(QTest::qWaitForWindowExposed(&chart));
-        // Set １ and 60秒, the newest round's; scores 7 and 4: the best a red star, the other
-        // a blue dot.
+        // Set １, 60秒 (the newest round's); scores 7 and 4: the best a red star, a blue dot.
         const QString differs =
             differsFromReference(chart.grab().toImage(), QStringLiteral("chart"));
         QVERIFY2(differs.isEmpty(), qPrintable(differs));
