@@ -89,7 +89,8 @@ private Q_SLOTS:
             "<ul><li><OBJECT type='text/sitemap'><PARAM NAME=Name "
             "VALUE='子&#x3042;&#12393;&#1;&#0;&#xD800;&#x10FFFF;&#x110000;'>"
             "<param name=\"Local\" value=\"sub/b.html#part\">"
-            "<param name=\"Local\" value=\"other.html\"></OBJECT></ul>"
+            "<param name=\"Local\" value=\"other.html\"></OBJECT><ul><li></ul>"
+            "<li><object type='text/sitemap'><param name=Name value=C></object></ul>"
             "<LI><OBJECT type=\"text/sitemap\"><param name=\"Name\" value=\"Heading\"></OBJECT>"_s);
         QStringList got;
         for (const auto& e : entries)
@@ -97,12 +98,11 @@ private Q_SLOTS:
         QCOMPARE(got,
                  (QStringList{u"A & B|/a.html|0"_s,
                               u"子あど\u0001&#0;&#xD800;\U0010FFFF&#x110000;|/sub/b.html#part|1"_s,
-                              u"Heading||0"_s}));
+                              u"C||1"_s, u"Heading||0"_s}));
     }
 
-    // Older compilers wrote the project's texts in Shift_JIS. A default topic
-    // that names no page is no better than none: the first page leads. A
-    // single contents entry is enough for the sidebar.
+    // Older compilers wrote the project's texts in Shift_JIS. A default topic naming no page
+    // is no better than none: the first page leads. One contents entry makes a sidebar.
     void findsTheDefaultTopic_data() {
         QTest::addColumn<QByteArray>("options");
         QTest::addColumn<QString>("expected");

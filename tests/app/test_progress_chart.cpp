@@ -215,6 +215,7 @@ private Q_SLOTS:
         QVERIFY(summaryOf(&chart).contains(kQuestionLogFile) &&
                 summaryOf(&chart).contains(u"UTF-8"));
         QCOMPARE(chart.findChild<QStackedWidget*>()->currentWidget()->objectName(), "lblEmpty");
+        QVERIFY(!chart.findChild<QWidget*>(QStringLiteral("cmdSavePng"))->isEnabled());
         QVERIFY(messages.shown.isEmpty());
         const QString head =
             QStringLiteral("\"2026/01/01\",\"12:00:00\",\"１\",\"あ\",2000,1,0,1,0,800,0\r\n");

@@ -404,7 +404,7 @@ private Q_SLOTS:
             row(file, "UTF-8", "a\r\n" + QStringLiteral("あ\r\n").toUtf8(), 2, utf8);
             row(file, "UTF-8 with a byte-order mark", bom + QStringLiteral("あ\r\n").toUtf8(), 1,
                 utf8);
-            row(file, "a byte cp932 lacks", encodeCp932(u"あ\r\nい\r\nう") + "\xFD\r\n", 3, lacks);
+            row(file, "a byte cp932 lacks", encodeCp932(u"あ\rい\r\nう") + "\xFD\r\n", 3, lacks);
             // 0x80 and 0xA0, the lone bytes just past ASCII and before half-width kana.
             row(file, "0xFD eighth in a run of ASCII", "abcdefg\xFD\r\n", 1, lacks);
             row(file, "0x80 after ASCII", "abcdefgh\r\nabcdefghij\x80\r\n", 2, lacks);
