@@ -4,6 +4,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -233,6 +235,25 @@ private Q_SLOTS:
         const QVariant image = browser->document()->resource(
             QTextDocument::ImageResource, QUrl(u"kbhelp:/window/light_red.svg"_s));
         QVERIFY(image.value<QImage>().width() > 0);
+    }
+
+    // The index on its tab: typing narrows it, whatever the case; a click opens the topic.
+    void indexNarrowsAndOpensTopics() {
+        QWidget owner;
+        kb::ChmHelpViewer viewer;
+        viewer.displayTopic(&owner, kHelpFile);
+        viewer.window()->findChild<QTabWidget*>()->setCurrentIndex(1);
+        auto* index = viewer.window()->findChild<QListWidget*>();
+        QVERIFY(index->isVisible());
+        QTest::keyClicks(viewer.window()->findChild<QLineEdit*>(), u"jis"_s);
+        QList<QListWidgetItem*> shown;
+        for (int row = 0; row < index->count(); ++row)
+            if (!index->item(row)->isHidden()) shown << index->item(row);
+        QCOMPARE(shown.size(), 1); // Shift_JIS
+        const QPoint at = index->visualItemRect(shown[0]).center();
+        QTest::mouseClick(index->viewport(), Qt::LeftButton, {}, at);
+        QCOMPARE(viewer.window()->findChild<QTextBrowser*>()->source().toString(),
+                 u"kbhelp:/files.html#encoding"_s);
     }
 };
 

@@ -78,19 +78,6 @@ private Q_SLOTS:
         }
     }
 
-    // An exact answer only goes to the exclusion file, once a run.
-    void exactAnswerIsExcludedOnceARun() {
-        WindowFixture f(QStringLiteral("あ\r\n"));
-        MainWindow& w = f.load();
-        startRound(w);
-        const QString before = shown(w);
-        answer(w, QStringLiteral("あ"));
-        answer(w, QStringLiteral("あ"));
-        QCOMPARE(shown(w), before);
-        QCOMPARE(readBytes(kExclusionFile), encodeCp932(u"あ\r\n"));
-        QVERIFY(f.messages.shown.isEmpty());
-    }
-
     // An exact answer too long to count: nothing changes, not even the exclusion
     // file, which is written only once the verdict is formed.
     void overflowIsReportedAndChangesNothing() {

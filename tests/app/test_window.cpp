@@ -118,10 +118,9 @@ private Q_SLOTS:
         for (QWidget* c :
              std::initializer_list<QWidget*>{txtKaitou(w), chkAs(w), msgRireki(w), lstRireki(w)})
             heard << said(c, QAccessible::Name);
-        for (QWidget* c : std::initializer_list<QWidget*>{txtKaitou(w), cboJikan(w), cboSet(w)})
-            heard << tag(c);
+        heard << tag(txtKaitou(w)) << tag(cboJikan(w)) << tag(cboSet(w)) << tag(lblMondai(w));
         QCOMPARE(heard.join(u'|'),
-                 QStringLiteral("解答|自動保存|履歴|履歴|　解答|プレイ秒数|モード"));
+                 QStringLiteral("解答|自動保存|履歴|履歴|　解答|プレイ秒数|モード|　問題"));
         // The question label's name is the question itself, so Qt announces
         // each new question as a change of name.
         startRound(w);

@@ -118,13 +118,13 @@ private Q_SLOTS:
         QTest::addColumn<bool>("descending");
         QTest::addColumn<QString>("order");
         QTest::newRow("gojūon: voiced after plain, small kana, katakana, then the rest")
-            << int(KanaFigure::Question) << false << "あ い か ん が ゃ ア かさ 漢";
+            << int(KanaFigure::Question) << false << "あ い か ん が ゃ ア カ かさ 漢";
         QTest::newRow("weakest first, those asked under three times last")
-            << int(KanaFigure::Points) << false << "か が ん あ い ゃ ア かさ 漢";
+            << int(KanaFigure::Points) << false << "か が ん あ い ゃ ア カ かさ 漢";
         QTest::newRow("strongest first")
-            << int(KanaFigure::Points) << true << "い あ ん か が ア かさ 漢 ゃ";
+            << int(KanaFigure::Points) << true << "い あ ん か が ア カ かさ 漢 ゃ";
         QTest::newRow("by median, none last")
-            << int(KanaFigure::MedianSeconds) << false << "かさ 漢 ア ゃ い あ が か ん";
+            << int(KanaFigure::MedianSeconds) << false << "かさ 漢 ア カ ゃ い あ が か ん";
     }
     void ordersRows() {
         QFETCH(int, figure);
@@ -138,6 +138,7 @@ private Q_SLOTS:
         add("漢", 1, {0, 0, 1, 0, 500});
         add("かさ", 1, {0, 0, 1, 0, 500});
         add("ア", 2, {0, 0, 1, 0, 600});
+        add("カ", 1, {0, 0, 1, 0, 650});
         add("ゃ", 1, {1, 0, 0, 0, 700});
         add("ん", 3, {0, 0, 0, 0, -1});
         add("が", 3, {0, 0, 0, 1, 5000});

@@ -44,9 +44,9 @@ FAKE
 # started_in <dir>: the stand-in ran there.
 started_in() { [ -f "$KB_TRACE.pwd" ] && [ "$(cat "$KB_TRACE.pwd")" = "$(cd "$1" && pwd -P)" ]; }
 
-# the_package <out dir>: the one .deb packaging_deb left there, as $deb.
+# the_package <out dir>: the one .deb that packaging_deb makes there, as $deb.
 the_package() {
     set -- "$1"/kotobaru_*.deb
-    require "packaging_deb left one package" test $# -eq 1 -a -f "$1"
+    require "exactly one package was made" test $# -eq 1 -a -f "$1"
     deb=$1
 }
