@@ -78,7 +78,7 @@ private Q_SLOTS:
         WindowFixture f({}, "60,1\r\n", QStringLiteral("i\r\n"), kHistoryLine);
         writeBytes(kQuestionLogFile, "q\r\n");
         const QByteArray before = readBytes(op.file);
-        const mode_t mode = std::array<mode_t, 3>{0444, 0640, 0664}[size_t(situation)];
+        const mode_t mode = std::array<mode_t, 3>{0555, 0640, 0664}[size_t(situation)];
         QVERIFY(setMode(op.file, mode, group));
         const QStringList names = QDir().entryList(QDir::AllEntries | QDir::Hidden);
         QVERIFY(situation != ReadOnlyFolder || setMode(f.dir.path(), 0555));

@@ -168,25 +168,20 @@ private Q_SLOTS:
         };
         row("F6 katakana from the small a to the iteration marks", 6, "ァカタカナヴヵヶヽヾ",
             "ぁかたかなゔゕゖゝゞ");
-        row("F6 half-width voiced and semi-voiced", 6, "ｶﾞｷﾞｸﾞﾊﾟﾝｳﾞｧ", "がぎぐぱんゔぁ");
-        row("F6 half-width small and marks", 6, "ｷｬｯﾁｰ｡､", "きゃっちー。、");
-        row("F6 spacing mark combined", 6, "カ゛ハ゜", "がぱ");
-        row("F6 mark with no voiced form", 6, "ｱﾞ", "あ゛");
+        row("F6 half-width voiced, small and marks", 6, "ｶﾞｷﾞｸﾞﾊﾟﾝｳﾞｧｷｬｯﾁｰ｡､", "がぎぐぱんゔぁきゃっちー。、");
+        row("F6 spacing mark combined, or kept with no voiced form", 6, "カ゛ハ゜ｱﾞ", "がぱあ゛");
         row("F6 romaji composed, full width too", 6, "kanjiｋａｎａＺＡｚｏxka",
             "かんじかなざぞゕ");
-        row("F7 hiragana from the small a to the iteration marks", 7, "ぁひらがなゔゕゖゝゞ",
-            "ァヒラガナヴヵヶヽヾ");
-        row("F7 half-width", 7, "ｶﾞｯｺｳ", "ガッコウ");
-        row("F8 voiced and semi-voiced", 8, "がぱゔ", "ｶﾞﾊﾟｳﾞ");
-        row("F8 katakana, small kana and marks", 8, "ラーメン、。きゃっ", "ﾗｰﾒﾝ､｡ｷｬｯ");
+        row("F7 hiragana from the small a to the iteration marks, half-width", 7,
+            "ぁひらがなゔゕゖゝゞｶﾞｯｺｳ", "ァヒラガナヴヵヶヽヾガッコウ");
+        row("F8 voiced, katakana, small kana and marks", 8, "がぱゔラーメン、。きゃっ",
+            "ｶﾞﾊﾟｳﾞﾗｰﾒﾝ､｡ｷｬｯ");
         row("F9 ascii, its ends", 9, "Ab 1!~\x7f", "Ａｂ　１！～\x7f");
         row("F9 kana read as romaji", 9, "かなきってかんい", "ｋａｎａｋｉｔｔｅｋａｎ＇ｉ");
         row("F10 full width, its ends", 10, "ＡＢＺａｚ　１！～｟", "ABZaz 1!~｟");
-        row("F10 hepburn, n and tch", 10, "しちつふじゃちゃをしんぶんまっちゃ",
-            "shichitsufujachawoshinbunmatcha");
-        row("F10 n before y", 10, "きんよう", "kin'you");
-        row("F10 long vowel", 10, "ラーメン", "ra-men");
-        row("F10 half-width voiced", 10, "ｶﾞｯｺｳ", "gakkou");
+        row("F10 hepburn, n and tch", 10, "しちつふじゃちゃをしんぶんまっちゃきんよう",
+            "shichitsufujachawoshinbunmatchakin'you");
+        row("F10 long vowel and half-width voiced", 10, "ラーメンｶﾞｯｺｳ", "ra-mengakkou");
         row("F10 small kana alone", 10, "ぁっ、ヵゖ", "xaxtu,xkaxke");
     }
     void conversions() {

@@ -169,6 +169,8 @@ private Q_SLOTS:
                 if (trail != 0x7F && s.size() == 1 && s[0] != QChar(0xFFFD)) all.append(pair, 2);
             }
         QCOMPARE(encodeCp932(decodeCp932(all)), all);
+        for (const char* pair : {"\x81\x40", "\x9F\x40", "\xE0\x40", "\xFC\x40"}) // lead bounds
+            QCOMPARE(decodeCp932(pair, 2).size(), 1);
         // The wave dash is 0x8160 whichever of its two Unicode faces is written.
         QCOMPARE(encodeCp932(u"\u301C"), QByteArray("\x81\x60"));
         QCOMPARE(encodeCp932(decodeCp932(QByteArray("\x81\x60"))), QByteArray("\x81\x60"));
@@ -420,6 +422,8 @@ private Q_SLOTS:
         row(kHistoryFile, "record cut short", kLine + kLine.left(30), 2, "10 項目", 2);
         row(kHistoryFile, "number out of range", kLine + kLine + tooBig, 3,
             "-32768～32767 に直して", 3);
+        row(kHistoryFile, "number below range", kLine + QByteArray(kLine).replace(",15,", ",-32769,"),
+            2, "-32768～32767 に直して", 2);
         row(kKanaFile, "101st item", QByteArray("a\n").repeated(101), 101, "100 項目以下");
         row(kKanaFile, "blanks after the last line", "a\r\n  ", 2, "空白");
         row(kSettingsFile, "with one item", "60\r\n", 1, "2 つの値");
@@ -440,6 +444,8 @@ private Q_SLOTS:
         const QString m = e.message();
         QVERIFY2(m.contains(where) && m.contains(says) && (record > 0 || !m.contains(u"件目")),
                  qPrintable(m));
+        if (file == kHistoryFile) // the grid's index stops where the reader does
+            QCOMPARE(errorOf([&] { indexHistory(file); }).message(), m);
         if (e.kind() != Error::Kind::NotShiftJis) return;
         QVERIFY2(m.contains(QStringLiteral("Shift_JIS にして保存し直して")), qPrintable(m));
         // Shift_JIS appended to UTF-8 would leave one file in two encodings.
