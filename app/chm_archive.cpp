@@ -124,7 +124,7 @@ std::optional<QByteArray> ChmArchive::read(const QString& path) const {
 
 std::optional<QByteArray> ChmArchive::readObject(const QByteArray& name) const {
     if (!file_) return std::nullopt;
-    chmUnitInfo unit;
+    chmUnitInfo unit{};
     if (name.size() > CHM_MAX_PATHLEN ||
         chm_resolve_object(file_.get(), name.constData(), &unit) != CHM_RESOLVE_SUCCESS ||
         unit.length > kMaxObjectSize)

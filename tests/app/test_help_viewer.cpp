@@ -39,6 +39,7 @@ private Q_SLOTS:
         static const QRegularExpression link(u"(?:href|src)\\s*=\\s*\"(?![a-z]+:)([^\"]*)\""_s);
         kb::ChmArchive archive;
         QVERIFY(archive.open(kHelpFile));
+        QVERIFY(!archive.read(u"missing.html"_s));
         QVERIFY(kb::decodeHtml(*archive.read(u"index.html"_s)).contains(u"charset=utf-8"_s));
         QStringList targets;
         for (const QString& page : archive.files().filter(u".html"_s))

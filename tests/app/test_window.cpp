@@ -83,6 +83,7 @@ private Q_SLOTS:
         t.click();
         QCOMPARE(changes, (QList<int>{2, 1, 0}));
         QVERIFY_THROWS_EXCEPTION(Error, t.setValue(3));
+        QVERIFY_THROWS_EXCEPTION(Error, t.setValue(-1));
     }
 
     // Typing is no pick (test_play checks that); an arrow key steps through the list and is.
@@ -128,9 +129,10 @@ private Q_SLOTS:
         QCOMPARE(said(lblMondai(w), QAccessible::Name) + u',' +
                      said(lblMondai(w), QAccessible::Description),
                  lblMondai(w)->text() + QStringLiteral(",問題"));
-        QCOMPARE(said(lblTen(w, 3), QAccessible::Name) + u',' +
-                     said(lblTen(w, 3), QAccessible::Description),
-                 QStringLiteral("1,得点"));
+        QString scores;
+        for (int i = 0; i < 4; ++i)
+            scores += said(lblTen(w, i), QAccessible::Name) + said(lblTen(w, i), QAccessible::Description);
+        QCOMPARE(scores, QStringLiteral("1語頭0語尾0語中1得点"));
     }
 
     // Enter takes OK, Escape Cancel; a box with OK alone answers OK to either.

@@ -97,10 +97,8 @@ private Q_SLOTS:
 
     void figuresOfOneQuestion() {
         // Four appearances: two heads and an inside word, a miss, one empty.
-        const KanaTable t = tableOf({{"う", {2, 0, 1, 0, 3000}},
-                                     {"う", {0, 0, 0, 1, -1}},
-                                     {"う", {0, 0, 0, 0, -1}},
-                                     {"う", {0, 1, 0, 0, 1000}}});
+        const KanaTable t = tableOf({{"う", {2, 0, 1, 0, 3000}}, {"う", {0, 0, 0, 1, -1}},
+                                     {"う", {0, 0, 0, 0, -1}}, {"う", {0, 1, 0, 0, 1000}}});
         const KanaRow& r = t.rows.front();
         const std::vector<std::pair<KanaFigure, double>> expected = {
             {KanaFigure::Appearances, 4},  {KanaFigure::Accepted, 1.0},

@@ -47,21 +47,18 @@ private Q_SLOTS:
         QTest::newRow("a long run of digits") << with(9, "99999999999999999999") << 0 << 1;
         for (int item = 4; item <= 8; ++item) // the time shown and the four counts
             QTest::addRow("item %d at -1", item + 1) << with(item, "-1") << 0 << 1;
-        QTest::newRow("a first word before -1") << with(9, "-2") << 0 << 1;
-        QTest::newRow("excluded neither 0 nor 1") << with(10, "2") << 0 << 1;
-        QTest::newRow("a fraction") << with(6, "1.5") << 0 << 1;
-        QTest::newRow("no number") << with(7, "") << 0 << 1;
+        // A first word before -1, excluded neither 0 nor 1, a fraction, no number.
+        for (const auto& [item, text] : {std::pair{9, "-2"}, {10, "2"}, {6, "1.5"}, {7, ""}})
+            QTest::addRow("item %d '%s'", item + 1, text) << with(item, text) << 0 << 1;
         // Each field of the date and time at its first value out of range.
         for (const char* date :
              {"0000/12/08", "2026/00/08", "2026/13/08", "2026/12/00", "2026/12/32", "2026/1/8"})
             QTest::addRow("date %s", date) << with(0, date) << 0 << 1;
         for (const char* time : {"24:00:00", "23:60:00", "23:59:60"})
             QTest::addRow("time %s", time) << with(1, time) << 0 << 1;
-        QTest::newRow("the first and last dates and times")
-            << QByteArrayList{with(0, "0001/01/01"), with(0, "9999/12/31"), with(1, "00:00:00"),
-                              with(1, "23:59:59")}
-                   .join('\n')
-            << 4 << 0;
+        for (const auto& [item, text] : {std::pair{0, "0001/01/01"}, {0, "9999/12/31"},
+                                         {1, "00:00:00"}, {1, "23:59:59"}}) // first and last
+            QTest::addRow("item %d '%s'", item + 1, text) << with(item, text) << 1 << 0;
         QTest::newRow("no question") << with(3, "\"\"") << 0 << 1;
         QTest::newRow("bad lines among good ones")
             << crlf + with(5, "x") + "\r\n" + crlf + "garbage\r\n" + crlf << 3 << 2;

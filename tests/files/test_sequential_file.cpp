@@ -184,6 +184,8 @@ private Q_SLOTS:
     void writesMakeTheirFileAndFollowALink() {
         WorkDir dir;
         saveSettings({90, 1});
+        // A file made anew is the player's to write, and no program: not executable.
+        QCOMPARE(QFileInfo(kSettingsFile).permissions() & 0x3111, QFile::Permissions(0x2000));
         appendHistory(kHistoryFile, kRecord, &ends);
         QCOMPARE(readBytes(kSettingsFile) + readBytes(kHistoryFile), "90,1\r\n" + kLine);
         QFile::remove(kSettingsFile);
