@@ -140,7 +140,10 @@ int KanaGrid::cellSize(int width) const {
 }
 
 QSize KanaGrid::sizeHint() const {
-    return {columns_ * (kCell + kGap) + 8, heightForWidth(width())};
+    // Comfortable cells: not the height for the current width, which before the
+    // first layout is a default of 100 pixels and would cut the grid short.
+    const int width = columns_ * (kCell + kGap) + 8;
+    return {width, heightForWidth(width)};
 }
 
 QSize KanaGrid::minimumSizeHint() const {

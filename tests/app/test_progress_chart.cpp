@@ -219,8 +219,9 @@ private Q_SLOTS:
         QVERIFY(messages.shown.isEmpty());
         const QString head =
             QStringLiteral("\"2026/01/01\",\"12:00:00\",\"１\",\"あ\",2000,1,0,1,0,800,0\r\n");
+        const QString pair = QString(head).replace(u'あ', u'カ'); // after the gojūon columns
         writeBytes(kQuestionLogFile,
-                   encodeCp932(line + line + line + head + head + head) + "broken\r\n");
+                   encodeCp932(line + line + line + head + head + head + pair) + "broken\r\n");
         chart.appendRecord(recordOf(QStringLiteral("2026/01/02"), QStringLiteral("１"), 4));
         for (const char* part : {"kanaGrid", "kanaTable"}) // named for a screen reader
             QVERIFY(!chart.findChild<QWidget*>(part)->accessibleName().isEmpty());

@@ -131,7 +131,8 @@ private Q_SLOTS:
                  lblMondai(w)->text() + QStringLiteral(",問題"));
         QString scores;
         for (int i = 0; i < 4; ++i)
-            scores += said(lblTen(w, i), QAccessible::Name) + said(lblTen(w, i), QAccessible::Description);
+            scores += said(lblTen(w, i), QAccessible::Name) +
+                      said(lblTen(w, i), QAccessible::Description);
         QCOMPARE(scores, QStringLiteral("1語頭0語尾0語中1得点"));
     }
 

@@ -405,7 +405,7 @@ private Q_SLOTS:
         const QByteArray tooBig = QByteArray(kLine).replace(",15,", ",40000,");
         const char *utf8 = "UTF-8", *lacks = "読めないバイト";
         for (const QString& file : {kKanaFile, kExclusionFile}) {
-            row(file, "UTF-8", "a\r\n" + QStringLiteral("あ\r\n").toUtf8(), 2, utf8);
+            row(file, "UTF-8 after code page 932", "\x82\xA2\r\n\xE3\x81\x82\r\n", 2, utf8); // い, あ
             row(file, "UTF-8 with a byte-order mark", bom + QStringLiteral("あ\r\n").toUtf8(), 1,
                 utf8);
             row(file, "a byte cp932 lacks", encodeCp932(u"あ\rい\r\nう") + "\xFD\r\n", 3, lacks);
@@ -424,8 +424,8 @@ private Q_SLOTS:
         row(kHistoryFile, "record cut short", kLine + kLine.left(30), 2, "10 項目", 2);
         row(kHistoryFile, "number out of range", kLine + kLine + tooBig, 3,
             "-32768～32767 に直して", 3);
-        row(kHistoryFile, "number below range", kLine + QByteArray(kLine).replace(",15,", ",-32769,"),
-            2, "-32768～32767 に直して", 2);
+        row(kHistoryFile, "number below range",
+            kLine + QByteArray(kLine).replace(",15,", ",-32769,"), 2, "-32768～32767 に直して", 2);
         row(kKanaFile, "101st item", QByteArray("a\n").repeated(101), 101, "100 項目以下");
         row(kKanaFile, "blanks after the last line", "a\r\n  ", 2, "空白");
         row(kSettingsFile, "with one item", "60\r\n", 1, "2 つの値");
