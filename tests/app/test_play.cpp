@@ -202,9 +202,9 @@ private Q_SLOTS:
         WindowFixture f(QStringLiteral("あ\r\n"), "10,1\r\n");
         MainWindow& w = f.load();
         cmdStart(w)->click();
-        for (int tick = 1; tick <= 3; ++tick) {
-            w.tmrBp_Timer(); // the round timer ignores the countdown
-            w.tmrStart_Timer();
+        for (int tick = 1; tick <= 3; ++tick) { // on the window's own timers, both running
+            QTRY_VERIFY_WITH_TIMEOUT(
+                imgStart(w, tick)->isVisible() && !imgStart(w, (tick + 1) % 3 + 1)->isVisible(), 3000);
             for (int lamp = 1; lamp <= 3; ++lamp)
                 QCOMPARE(imgStart(w, lamp)->isVisible(), lamp == tick);
         }
@@ -212,8 +212,7 @@ private Q_SLOTS:
         for (const char* word : {"あさ", "いあ", "かあさ", "い"})
             answer(w, QString::fromUtf8(word));
         f.clock.seconds += 5;
-        w.tmrBp_Timer();
-        QCOMPARE(shpJikanK(w)->width(), 291); // 4372 twips
+        QTRY_COMPARE_WITH_TIMEOUT(shpJikanK(w)->width(), 291, 3000); // 4372 twips
         const QString counted = QStringLiteral("ok 3, ng 1, head 1, tail 1, inside 1, score 5, ");
         const QString log =
             QStringLiteral("question あ, log あ _ あさ|あ _ いあ|あ _ かあさ|あ _ ");

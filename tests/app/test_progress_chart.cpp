@@ -75,6 +75,7 @@ private Q_SLOTS:
     // among them, are Japanese from the first menu on; start-up loads nothing.
     void qtTextsAreJapaneseFromTheFirstMenu() {
         setUpApplication();
+        QCOMPARE(QGuiApplication::desktopFileName(), "jp.kotobaru.kotobaru"); // icon, grouping
         const auto undo = [] { return QLineEdit::tr("&Undo"); };
         QCOMPARE(undo(), QStringLiteral("&Undo"));
         WindowFixture f;

@@ -15,7 +15,7 @@ namespace {
 
 const QString kFile = QStringLiteral("出題記録.txt");
 const QByteArray kGood =
-    encodeCp932(u"\"2026/12/08\",\"21:40:51\",\"１\",\"あ\",12345,1,0,2,1,2300,0");
+    encodeCp932(u"\"2026/12/08\",\"21:40:51\",\"１\",\"あ\",12345,1,0,2,1,2390,0");
 
 // kGood with one item replaced.
 QByteArray with(int item, const char* text) {
@@ -41,8 +41,7 @@ private Q_SLOTS:
         QTest::newRow("texts without quotes")
             << encodeCp932(u"2026/12/08,21:40:51,２,かさ,1,0,0,0,0,-1,1") << 1 << 0;
         QTest::newRow("32-bit limits") << with(4, "2147483647") + "\r\n" + with(9, "-1") << 2 << 0;
-        QTest::newRow("ten items") << kGood.left(kGood.lastIndexOf(',')) << 0 << 1;
-        QTest::newRow("twelve items") << kGood + ",0" << 0 << 1;
+        QTest::newRow("ten items, twelve") << kGood.chopped(2) + "\r\n" + kGood + ",0" << 0 << 2;
         for (int item = 4; item <= 8; ++item) // the time shown and the four counts
             QTest::addRow("item %d at -1", item + 1) << with(item, "-1") << 0 << 1;
         // A number past 32 bits, a long run of digits, a first word before -1, excluded
@@ -83,7 +82,7 @@ private Q_SLOTS:
         const QuestionLog log = readQuestionLog(kFile);
         QCOMPARE(log.records[2].question + log.records[3].question,
                  QStringLiteral("あいうaあいうb"));
-        QuestionRecord r{"2026/12/08", "21:40:51", "１", "あ", 12345, 1, 0, 2, 1, 2300, false};
+        QuestionRecord r{"2026/12/08", "21:40:51", "１", "あ", 12345, 1, 0, 2, 1, 2390, false};
         QCOMPARE(log.records.size(), size_t(4));
         QVERIFY(log.records[0] == r);
         r.excluded = true;

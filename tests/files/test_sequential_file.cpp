@@ -215,7 +215,7 @@ private Q_SLOTS:
         std::signal(SIGXFSZ, SIG_IGN);
         WorkDir dir;
         const QString name = QStringLiteral("f.txt");
-        const QByteArray before = "\"x\"\r\n";
+        const QByteArray before = "\"x\"\r\n\x1A"; // the marker taken off goes back
         if (fault == 0) QVERIFY(QDir().mkdir(name));
         if (fault == 1) QVERIFY(QFile::link(QStringLiteral("/dev/full"), name));
         if (fault == 2) writeBytes(name, before);
