@@ -60,6 +60,7 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowActive(&w));
         QTest::mouseClick(cmdHelp(w), Qt::LeftButton);
         QCOMPARE(QApplication::focusWidget(), cmdHelp(w));
+        QCOMPARE(cmdHelp(w)->toolTip(), QStringLiteral("ヘルプファイルを開きます"));
     }
 
     // The panel's own click hides it; one on the list it holds does not.
