@@ -21,7 +21,7 @@ private Q_SLOTS:
         QApplication::setCursorFlashTime(0); // a caret that does not blink
         const QByteArray history = encodeCp932(
             u"\"2026/12/05\",\"20:14:03\",\"１\",12,2,41,25,\"85.7%\",\"0.68/秒\",\"60秒\"\r\n");
-        WindowFixture f(QStringLiteral("あ\r\nい\r\nう\r\n"), "60,1\r\n", {}, history);
+        WindowFixture f(QStringLiteral("あ\r\nい\r\nう\r\n"), "60,2\r\n", {}, history); // greyed
         MainWindow& w = f.load();
         // All three lamps show before the first round, the red one on top.
         QCOMPARE(Frame1(w)->childAt(imgStart(w, 1)->geometry().center()), imgStart(w, 1));

@@ -40,7 +40,8 @@ private Q_SLOTS:
         QTest::newRow("blank lines are no lines") << "\r\n" + crlf + "  \r\n\r\n" + crlf << 2 << 0;
         QTest::newRow("texts without quotes")
             << encodeCp932(u"2026/12/08,21:40:51,２,かさ,1,0,0,0,0,-1,1") << 1 << 0;
-        QTest::newRow("32-bit limits") << with(4, "2147483647") + "\r\n" + with(9, "-1") << 2 << 0;
+        QTest::newRow("32-bit limits, none")
+            << with(4, "2147483647") + "\n" + with(9, "-1") + "\n" + with(4, "0") << 3 << 0;
         QTest::newRow("ten items, twelve") << kGood.chopped(2) + "\r\n" + kGood + ",0" << 0 << 2;
         for (int item = 4; item <= 8; ++item) // the time shown and the four counts
             QTest::addRow("item %d at -1", item + 1) << with(item, "-1") << 0 << 1;

@@ -515,13 +515,14 @@ private Q_SLOTS:
         writeBytes(kSettingsFile, "60,1\r\n");
         writeBytes(kHistoryFile, kLine);
         QVERIFY(::link(QFile::encodeName(kHistoryFile).constData(), "second-name.txt") == 0);
+        QVERIFY(::link(QFile::encodeName(kSettingsFile).constData(), "third-name.txt") == 0);
         const bool root = ::geteuid() == 0;
         for (const QString& name : {kSettingsFile, kHistoryFile})
             QVERIFY(setMode(name, 0640, root ? 100 : gid_t(-1), root ? 65534 : uid_t(-1)));
         const QString before = modeOf(kSettingsFile);
-        saveSettings({90, 0});
+        saveSettings({900, 0}); // longer: room is claimed first
         clearHistory(kHistoryFile);
-        QCOMPARE(readBytes(kSettingsFile), QByteArray("90,0\r\n"));
+        QCOMPARE(readBytes(QStringLiteral("third-name.txt")), QByteArray("900,0\r\n"));
         QCOMPARE(readBytes(QStringLiteral("second-name.txt")), QByteArray());
         for (const QString& name : {kSettingsFile, kHistoryFile})
             QCOMPARE(modeOf(name), before);
