@@ -178,7 +178,7 @@ void MainWindow::buildTitleStrip() {
 // Three lamps in one place; the window shows the one the countdown is at.
 void MainWindow::buildTrafficLight() {
     const std::array lights = {":/assets/light_red.svg", ":/assets/light_yellow.svg",
-                            ":/assets/light_green.svg"};
+                               ":/assets/light_green.svg"};
     for (size_t i = 1; i <= 3; ++i) {
         imgStart[i] = picture(Frame1, QString::fromLatin1(lights[i - 1]));
         place(imgStart[i], 180, 270, 480, 480);
